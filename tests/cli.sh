@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Runs crc16 as a process and checks what it writes, byte for byte, and how it exits.
+# usage: cli.sh CASE PROGRAM [EMULATOR...]   (exit 77: the case cannot exist there)
+set -u
+case_name=$1 program=$2
+shift 2
+crc16=("$@" "$program")
+windows=${CRC16_TARGET_WINDOWS:-0}
+eol=$'\n'
+[ "$windows" = 1 ] && eol=$'\r\n'
+no_path="Too few command-line arguments.$eol"
+open_failed="Fail to open file.$eol"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/crc16-cli.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+# expect STDOUT STATUS ARG... : runs crc16 with the args, stdin and stdout as the caller set them.
+expect() {
+    local want=$1 want_status=$2 status
+    shift 2
+    "${crc16[@]}" "$@" >out 2>err
+    status=$?
+    verify "$want" "$want_status" "$status" "$*"
+}
+
+verify() {
+    local want=$1 want_status=$2 status=$3 what=$4
+    if [ "$(od -An -c out)" != "$(printf '%s' "$want" | od -An -c)" ]; then
+        echo "FAIL [$what]: stdout was '$(od -An -c out)', expected '$(printf '%s' "$want" | od -An -c)'"
+        failures=$((failures + 1))
+    fi
+    if [ "$status" != "$want_status" ]; then
+        echo "FAIL [$what]: exit status $status, expected $want_status"
+        failures=$((failures + 1))
+    fi
+    if [ -s err ]; then
+        echo "FAIL [$what]: wrote to stderr: $(cat err)"
+        failures=$((failures + 1))
+    fi
+}
+
+skip_on_windows() {
+    if [ "$windows" = 1 ]; then
+        echo "skipped: $1 does not exist on Windows"
+        exit 77
+    fi
+}
+
+pattern() { yes 0123456789abcdef | head -c "$1"; }
+
+case $case_name in
+no-argument)
+    expect "$no_path" 255 ;;
+missing-file)
+    expect "$open_failed" 255 no-such-file ;;
+directory)
+    mkdir dir
+    expect "$open_failed" 255 dir ;;
+extra-arguments)
+    printf 123456789 >digits
+    expect 0xBB3D 0 digits no-such-file --help ;;
+contents)
+    # file content (printf format or pattern length) and its checksum
+    while read -r kind content sum; do
+        if [ "$kind" = printf ]; then printf "$content" >f; else pattern "$content" >f; fi
+        expect "$sum" 0 f
+    done <<'TABLE'
+printf 123456789 0xBB3D
+printf abc 0x9738
+printf A 0x30C0
+printf \x03 0x0140
+printf \x01 0xC0C1
+pattern 4095 0xA197
+pattern 4096 0x8460
+pattern 4097 0x2F04
+pattern 8192 0xE3A2
+TABLE
+    : >f
+    expect 0x0000 0 f
+    head -c 100000 /dev/zero >f
+    expect 0x0000 0 f ;;
+over-4gib)
+    # 4 GiB of zero bytes leave the state at 0, so only the digits at the end count.
+    truncate -s 4294967296 big && printf 123456789 >>big || exit 1
+    expect 0xBB3D 0 big ;;
+wide-name)
+    printf abc >'é€漢字.txt'
+    expect 0x9738 0 'é€漢字.txt' ;;
+fifo)
+    skip_on_windows "a FIFO"
+    mkfifo fifo
+    printf 123456789 >fifo &
+    expect 0xBB3D 0 fifo
+    wait
+    pattern 8192 | expect 0xE3A2 0 /dev/stdin ;;
+full-output)
+    skip_on_windows "/dev/full"
+    printf 123456789 >digits
+    "${crc16[@]}" digits >/dev/full 2>err
+    status=$?
+    : >out
+    verify "" 255 "$status" "stdout on /dev/full" ;;
+*)
+    echo "unknown case $case_name"
+    exit 2 ;;
+esac
+exit $((failures > 0))

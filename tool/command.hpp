@@ -1,0 +1,34 @@
+// The pieces of the crc16 command: the platform layer that opens and
+// measures the file, and the read loop that folds it into a checksum.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "crc16.hpp"
+
+#ifdef _WIN32
+using path_char = wchar_t; // Windows hands the command line over as UTF-16
+#else
+using path_char = char;
+#endif
+
+// The most bytes one read asks for, and the size of the buffer it reads into.
+inline constexpr std::size_t CHUNK_SIZE = 4096;
+
+// The size of a stream that cannot seek: a pipe, a FIFO, a terminal.
+inline constexpr std::int64_t SIZE_UNKNOWN = -1;
+
+// Opens `path` for reading in binary mode. Null when it cannot be opened or
+// names a directory.
+std::FILE* open_for_reading(const path_char* path);
+
+// Sets `size` to the stream's length (SIZE_UNKNOWN where it cannot seek) and
+// leaves the stream at its start. False when it cannot be put back there.
+bool measure_size(std::FILE* stream, std::int64_t& size);
+
+// Folds the first `size` bytes of `stream` into `crc`, or, with SIZE_UNKNOWN,
+// every byte up to its end. False on a read error, or when the stream ends
+// before `size` bytes: a short file never passes for one padded with zeros.
+bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc);
