@@ -17,6 +17,11 @@ using path_char = char;
 // The most bytes one read asks for, and the size of the buffer it reads into.
 inline constexpr std::size_t CHUNK_SIZE = 4096;
 
+// The buffer behind the file stream: the system is asked for this much at a
+// time, while each read of the loop still asks for one chunk. Large enough
+// to make system calls rare, small enough that memory stays flat.
+inline constexpr std::size_t STREAM_BUFFER_SIZE = 32768;
+
 // The size of a stream that cannot seek: a pipe, a FIFO, a terminal.
 inline constexpr std::int64_t SIZE_UNKNOWN = -1;
 
