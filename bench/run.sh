@@ -10,7 +10,7 @@
 # of space in TMPDIR.
 set -euo pipefail
 build=${1:-build/release}
-rounds=${2:-9}
+rounds=${2:-11}
 crc16=$(realpath "$build/tool/crc16")
 bench=$(realpath "$build/bench/crc16_bench")
 work=$(mktemp -d "${TMPDIR:-/tmp}/crc16-bench.XXXXXX")
@@ -24,8 +24,7 @@ echo "machine: $(grep -m 1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc
 echo "== engine against the plain byte-table loop (-O2), interleaved, median of 10"
 "$bench" --benchmark_filter='^(crc_update|plain_loop_O2)/' --benchmark_repetitions=10 \
     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true 2>/dev/null |
-    awk '/_median/ {for (i = 1; i <= NF; i++) if ($i ~ /^bytes_per_second=/) {sub(/bytes_per_second=/, "", $i); print $1, $i}}' |
-    tee "$work/engine.txt"
+    awk '/_median/ {for (i = 1; i <= NF; i++) if ($i ~ /^bytes_per_second=/) {sub(/bytes_per_second=/, "", $i); print $1, $i}}'
 
 echo "== whole program on 512 MiB in the page cache against the engine alone, $rounds rounds"
 head -c $((512 << 20)) /dev/urandom >"$work/data"
