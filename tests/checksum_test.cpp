@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -14,16 +15,25 @@ crc_state crc_of(std::string_view text)
 }
 
 // One bit at a time, straight from the reflected polynomial.
-crc_state bitwise_crc(const std::vector<unsigned char>& bytes)
+crc_state bitwise_crc(const unsigned char* bytes, std::size_t count, crc_state from = CRC_INIT)
 {
-    unsigned crc = 0;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
+    unsigned crc = from;
+    for (std::size_t i = 0; i < count; ++i) {
+        crc ^= bytes[i];
         for (int bit = 0; bit < 8; ++bit) {
             crc = (crc & 1U) ? (crc >> 1) ^ 0xA001U : crc >> 1;
         }
     }
     return static_cast<crc_state>(crc);
+}
+
+std::vector<unsigned char> random_bytes(std::mt19937& random, std::size_t count)
+{
+    std::vector<unsigned char> bytes(count);
+    for (auto& byte : bytes) {
+        byte = static_cast<unsigned char>(random());
+    }
+    return bytes;
 }
 
 TEST(crc_update, known_vectors)
@@ -54,22 +64,74 @@ TEST(crc_update, any_split_matches_one_call_and_the_bitwise_reference)
 {
     std::mt19937 random(20261209);
     for (int round = 0; round < 300; ++round) {
-        std::vector<unsigned char> bytes(random() % 3000);
-        for (auto& byte : bytes) {
-            byte = static_cast<unsigned char>(random());
-        }
+        const auto bytes = random_bytes(random, random() % (3 * CRC_BLOCK_SIZE + 2));
         const crc_state whole = crc_update(CRC_INIT, bytes.data(), bytes.size());
-        ASSERT_EQ(whole, bitwise_crc(bytes)) << "length " << bytes.size();
+        ASSERT_EQ(whole, bitwise_crc(bytes.data(), bytes.size())) << "length " << bytes.size();
 
         crc_state pieces = CRC_INIT;
         std::size_t at = 0;
         while (at < bytes.size()) {
             // Length-0 pieces are as likely as any other short piece.
-            const std::size_t piece = std::min<std::size_t>(random() % 70, bytes.size() - at);
+            const std::size_t piece = std::min<std::size_t>(random() % (round % 2 ? 70 : 2 * CRC_BLOCK_SIZE), bytes.size() - at);
             pieces = crc_update(pieces, bytes.data() + at, piece);
             at += piece;
         }
         ASSERT_EQ(pieces, whole) << "length " << bytes.size();
+    }
+}
+
+// Lengths at and next to every lane and block boundary up to three blocks and
+// one byte, each at every start alignment and carrying a state in.
+TEST(crc_update, lane_and_block_boundaries_match_the_bitwise_reference)
+{
+    std::mt19937 random(4096);
+    const auto bytes = random_bytes(random, 3 * CRC_BLOCK_SIZE + 1 + 8);
+    std::vector<std::size_t> lengths;
+    for (std::size_t edge = 0; edge <= 3 * CRC_BLOCK_SIZE; edge += CRC_LANE_LENGTH) {
+        for (std::size_t length : {edge - 1, edge, edge + 1}) {
+            if (length <= 3 * CRC_BLOCK_SIZE + 1) { // edge - 1 wraps at 0
+                lengths.push_back(length);
+            }
+        }
+    }
+    for (std::size_t length : lengths) {
+        for (std::size_t align = 0; align < 8; ++align) {
+            for (crc_state from : {CRC_INIT, crc_state{0xBB3D}}) {
+                ASSERT_EQ(crc_update(from, bytes.data() + align, length), bitwise_crc(bytes.data() + align, length, from))
+                    << "length " << length << ", alignment " << align << ", from " << from;
+            }
+        }
+    }
+}
+
+TEST(crc_mulmod, products_checked_by_hand)
+{
+    const struct { crc_state a, b, product; } cases[] = {
+        {CRC_ONE, 0x1234, 0x1234},       // 1 * b = b
+        {0x1234, CRC_ONE, 0x1234},
+        {0x0000, 0xBEEF, 0x0000},
+        {0x4000, 0x0001, 0xA001},        // x * x^15 = x^16 = x^15 + x^2 + 1 mod P
+        {0x0001, 0x4000, 0xA001},
+        {0x4000, 0x4000, 0x2000},        // x * x = x^2
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(crc_mulmod(c.a, c.b), c.product) << c.a << " * " << c.b;
+    }
+    for (unsigned state : {0x0001U, 0x00FFU, 0x8000U, 0xBB3DU, 0xFFFFU}) {
+        const unsigned char zero = 0;
+        const auto s = static_cast<crc_state>(state);
+        EXPECT_EQ(crc_mulmod(s, CRC_ONE >> 8), crc_update(s, &zero, 1)) << "x^8 is one zero byte, from " << state;
+    }
+}
+
+TEST(crc_shift, equals_feeding_zero_bytes)
+{
+    const std::vector<unsigned char> zeros(2 * CRC_BLOCK_SIZE + 3, 0);
+    for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{2}, CRC_LANE_LENGTH, CRC_BLOCK_SIZE + 1, zeros.size()}) {
+        for (unsigned state : {0x0001U, 0x8000U, 0xBB3DU}) {
+            const auto s = static_cast<crc_state>(state);
+            EXPECT_EQ(crc_shift(s, count), crc_update(s, zeros.data(), count)) << count << " zero bytes from " << state;
+        }
     }
 }
 
