@@ -95,13 +95,41 @@ fifo)
     expect 0xBB3D 0 fifo
     wait
     pattern 8192 | expect 0xE3A2 0 /dev/stdin ;;
+unsized)
+    # Seekable, yet reporting a size of 0: read to the end all the same.
+    if [ "$windows" = 1 ]; then
+        expect 0x0000 0 NUL
+        exit $((failures > 0))
+    fi
+    expect 0x0000 0 /dev/null
+    [ -r /proc/version ] || { echo "skipped: no /proc here"; exit 77; }
+    cat /proc/version | "${crc16[@]}" /dev/stdin >piped 2>/dev/null
+    expect "$(cat piped)" 0 /proc/version
+    [ "$(cat piped)" != 0x0000 ] || { echo "FAIL: /proc/version through a pipe gave 0x0000"; failures=$((failures + 1)); } ;;
+endless)
+    skip_on_windows "/dev/zero"
+    "${crc16[@]}" /dev/zero >out 2>err &
+    sleep 1
+    if kill -0 $! 2>/dev/null; then
+        kill $!
+    else
+        echo "FAIL: crc16 /dev/zero ended within a second: '$(cat out)'"
+        failures=$((failures + 1))
+    fi
+    wait ;;
 full-output)
     skip_on_windows "/dev/full"
     printf 123456789 >digits
     "${crc16[@]}" digits >/dev/full 2>err
     status=$?
     : >out
-    verify "" 255 "$status" "stdout on /dev/full" ;;
+    verify "" 255 "$status" "stdout on /dev/full"
+    # A pipe whose reader has gone: the signal ends the program (128 + 13),
+    # and where the caller ignores it, the failed write gives -1.
+    { sleep 0.5; "${crc16[@]}" digits 2>err; } | true
+    verify "" 141 "${PIPESTATUS[0]}" "stdout on a closed pipe"
+    (trap '' PIPE; { sleep 0.5; "${crc16[@]}" digits 2>err; } | true; exit "${PIPESTATUS[0]}")
+    verify "" 255 "$?" "stdout on a closed pipe, SIGPIPE ignored" ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;

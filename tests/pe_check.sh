@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what the Windows program carries: a 32-bit console executable that
-# imports only system DLLs, with its version record and an asInvoker manifest.
+# imports only system DLLs, with its version record and a manifest that asks
+# for the invoker's execution level and declares long paths.
 # usage: pe_check.sh PROGRAM OBJDUMP WINDRES VERSION
 set -u
 program=$1 objdump=$2 windres=$3 version=$4
@@ -31,4 +32,5 @@ require "file version string" "VALUE \"FileVersion\", \"$version\"" "$resources"
 require "product version string" "VALUE \"ProductVersion\", \"$version\"" "$resources"
 require "manifest resource" "1 24 /* RT_MANIFEST */" "$resources"
 require "execution level" 'requestedExecutionLevel level=""asInvoker""' "$resources"
+require "long paths" '<longPathAware xmlns=""http://schemas.microsoft.com/SMI/2016/WindowsSettings"">true</longPathAware>' "$resources"
 exit $((failures > 0))

@@ -13,9 +13,6 @@ outcome checksum_file(const path_char* path, crc_state& crc)
     if (stream == nullptr) {
         return outcome::open_failed;
     }
-    // Should this fail, the stream keeps a buffer of its own: slower, same bytes.
-    static char stream_buffer[STREAM_BUFFER_SIZE];
-    static_cast<void>(std::setvbuf(stream, stream_buffer, _IOFBF, sizeof stream_buffer));
     std::int64_t size = SIZE_UNKNOWN;
     const bool read = measure_size(stream, size) && checksum_stream(stream, size, crc);
     const bool closed = std::fclose(stream) == 0;
