@@ -2,46 +2,85 @@
 # Measures what crc16 costs in time and memory, and prints the figures:
 #   1. the engine against the plain byte-table loop built with -O2;
 #   2. the whole program on a 512 MiB file in the page cache against the engine
-#      alone over the same 512 MiB in memory, round by round, medians;
+#      alone over the same 512 MiB in memory plus a loop that only reads the
+#      file as the program does, round by round, medians;
 #   3. peak resident memory on an empty file and on a 1 GiB file;
 #   4. a run on a tiny file against cksum on the same file.
 # usage: bench/run.sh [BUILD_DIR] [ROUNDS]   (BUILD_DIR defaults to build/release)
+#
+# bench/run.sh compare PROGRAM_A PROGRAM_B [ROUNDS] times two builds of the
+# program on the same 512 MiB file, round by round, and prints their medians;
+# a program ending in .exe runs under wine (set WINEPREFIX as the tests do).
+#
 # Needs hyperfine and gdb (Debian packages of those names) and about 2.5 GiB
 # of space in TMPDIR.
 set -euo pipefail
-build=${1:-build/release}
-rounds=${2:-11}
-crc16=$(realpath "$build/tool/crc16")
-bench=$(realpath "$build/bench/crc16_bench")
 work=$(mktemp -d "${TMPDIR:-/tmp}/crc16-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 json_number() { grep -o "\"$1\": *[0-9.e+-]*" | head -n 1 | sed 's/.*: *//'; }
+# seconds PROGRAM FILE: one timed run
+seconds() {
+    local run=("$1")
+    [[ $1 == *.exe ]] && run=(wine "$1")
+    hyperfine -N --runs 1 --export-json "$work/run.json" "${run[*]} $2" >/dev/null 2>&1
+    json_number median <"$work/run.json"
+}
+make_data() {
+    head -c $((512 << 20)) /dev/urandom >"$work/data"
+    cat "$work/data" >/dev/null
+}
+
+if [ "${1:-}" = compare ]; then
+    a=$(realpath "$2") b=$(realpath "$3") rounds=${4:-11}
+    make_data
+    : >"$work/a"; : >"$work/b"
+    for _ in $(seq "$rounds"); do
+        seconds "$a" "$work/data" >>"$work/a"
+        seconds "$b" "$work/data" >>"$work/b"
+    done
+    printf '%s: median %.3f s\n%s: median %.3f s (%d interleaved rounds, 512 MiB in the page cache)\n' \
+        "$2" "$(median <"$work/a")" "$3" "$(median <"$work/b")" "$rounds"
+    exit 0
+fi
+
+build=${1:-build/release}
+rounds=${2:-11}
+crc16=$(realpath "$build/tool/crc16")
+bench=$(realpath "$build/bench/crc16_bench")
 
 echo "machine: $(grep -m 1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB"
 
 echo "== engine against the plain byte-table loop (-O2), interleaved, median of 10"
 "$bench" --benchmark_filter='^(crc_update|plain_loop_O2)/' --benchmark_repetitions=10 \
     --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true 2>/dev/null |
-    awk '/_median/ {for (i = 1; i <= NF; i++) if ($i ~ /^bytes_per_second=/) {sub(/bytes_per_second=/, "", $i); print $1, $i}}'
+    awk '/_median/ {for (i = 1; i <= NF; i++) if ($i ~ /^bytes_per_second=/) {sub(/bytes_per_second=/, "", $i); print $1, $i}}' |
+    tee "$work/speeds"
+# bytes_per_second is printed with binary prefixes: M is 2^20, G is 2^30.
+awk '{split($1, name, "[/_]"); size = name[length(name) - 1]; v = $2 + 0
+      if ($2 ~ /G/) v *= 1024; if ($2 ~ /k/) v /= 1024
+      if ($1 ~ /^crc_update/) e[size] = v; else p[size] = v}
+     END {for (size in e) printf "crc_update / plain_loop_O2 at %s bytes: %.2fx\n", size, e[size] / p[size]}' "$work/speeds"
 
-echo "== whole program on 512 MiB in the page cache against the engine alone, $rounds rounds"
-head -c $((512 << 20)) /dev/urandom >"$work/data"
-cat "$work/data" >/dev/null
+echo "== whole program on 512 MiB in the page cache against the engine alone plus the reads alone, $rounds rounds"
+make_data
 "$crc16" "$work/data" >/dev/null
-: >"$work/ratios"; : >"$work/program"; : >"$work/engine"
+for name in program engine reads ratio share; do : >"$work/$name"; done
+bench_ms() { CRC16_BENCH_FILE="$work/data" "$bench" --benchmark_filter="^$1" --benchmark_format=json 2>/dev/null | json_number real_time; }
 for _ in $(seq "$rounds"); do
-    hyperfine -N --runs 1 --export-json "$work/run.json" "$crc16 $work/data" >/dev/null 2>&1
-    program=$(json_number median <"$work/run.json")
-    engine_ms=$("$bench" --benchmark_filter='^crc_update_512MiB' --benchmark_format=json 2>/dev/null | json_number real_time)
-    engine=$(awk -v ms="$engine_ms" 'BEGIN {print ms / 1000}')
-    echo "$program" >>"$work/program"; echo "$engine" >>"$work/engine"
-    awk -v p="$program" -v e="$engine" 'BEGIN {print p / e}' >>"$work/ratios"
+    program=$(seconds "$crc16" "$work/data")
+    engine=$(awk -v ms="$(bench_ms crc_update_512MiB)" 'BEGIN {print ms / 1000}')
+    reads=$(awk -v ms="$(bench_ms read_only_file)" 'BEGIN {print ms / 1000}')
+    echo "$program" >>"$work/program"; echo "$engine" >>"$work/engine"; echo "$reads" >>"$work/reads"
+    awk -v p="$program" -v e="$engine" -v r="$reads" 'BEGIN {print p / (e + r)}' >>"$work/ratio"
+    awk -v e="$engine" -v r="$reads" 'BEGIN {print r / (e + r)}' >>"$work/share"
 done
-printf 'program median %.3f s, engine median %.3f s, ratio per round: median %.3f (min %.3f, max %.3f)\n' \
-    "$(median <"$work/program")" "$(median <"$work/engine")" "$(median <"$work/ratios")" \
-    "$(sort -g "$work/ratios" | head -n 1)" "$(sort -g "$work/ratios" | tail -n 1)"
+printf 'program median %.3f s, engine median %.3f s, reads alone median %.3f s\n' \
+    "$(median <"$work/program")" "$(median <"$work/engine")" "$(median <"$work/reads")"
+printf 'program / (engine + reads) per round: median %.3f (min %.3f, max %.3f); the reads are %.0f%% of engine + reads\n' \
+    "$(median <"$work/ratio")" "$(sort -g "$work/ratio" | head -n 1)" "$(sort -g "$work/ratio" | tail -n 1)" \
+    "$(awk -v s="$(median <"$work/share")" 'BEGIN {print s * 100}')"
 
 echo "== peak resident memory (VmHWM) as the file is closed, empty file against 1 GiB"
 : >"$work/empty"
