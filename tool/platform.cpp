@@ -1,6 +1,13 @@
 // Everything that differs between Windows and POSIX: how a path is opened,
 // which streams have a size worth measuring, and how a position beyond 2 GiB
 // is sought and told.
+
+// 64-bit off_t for fseeko and ftello, whichever target builds this file; it
+// must come before the first system header.
+#ifndef _WIN32
+#define _FILE_OFFSET_BITS 64
+#endif
+
 #include "command.hpp"
 
 #ifdef _WIN32
@@ -31,7 +38,7 @@ static std::int64_t position(std::FILE* stream) { return _ftelli64(stream); }
 #include <sys/stat.h>
 #include <sys/types.h>
 
-static_assert(sizeof(off_t) == 8, "positions must be 64-bit: build with _FILE_OFFSET_BITS=64");
+static_assert(sizeof(off_t) == 8, "positions must be 64-bit");
 
 static std::FILE* open_path(const path_char* path)
 {
