@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Packs this build's packages into a folder of their own and checks what they
 # hold: every package has LICENSE or, in a .deb, the copyright file that holds
-# it; the .deb has the changelog and the gzipped man page, and lintian reports
-# nothing above informational on it.
+# it, and a SHA-256 file beside it that matches; the .deb has the changelog
+# and the gzipped man page, a program with the stack protector and immediate
+# binding, and lintian reports nothing above informational on it, and no
+# hardening tag at all.
 # usage: package_check.sh CPACK_CONFIG [LINTIAN]   (no LINTIAN: the Windows .zip)
 set -u
 config=$1 lintian=${2:-}
@@ -28,6 +30,10 @@ for archive in "${archives[@]}"; do
     require "$(basename "$archive") has the licence" '(^|/)LICENSE$' "$listing"
     require "$(basename "$archive") has the README" '(^|/)README\.md$' "$listing"
 done
+for package in "${archives[@]}" "${debs[@]}"; do
+    (cd "$out" && sha256sum --check --quiet "$(basename "$package").sha256") ||
+        { echo "FAIL: no matching SHA-256 file beside $(basename "$package")"; failures=$((failures + 1)); }
+done
 
 if [ -n "$lintian" ]; then
     [ ${#debs[@]} -eq 1 ] || { echo "FAIL: expected one .deb, found ${#debs[@]}"; exit 1; }
@@ -35,9 +41,16 @@ if [ -n "$lintian" ]; then
     require "copyright file" ' \./usr/share/doc/crc16/copyright$' "$listing"
     require "changelog" ' \./usr/share/doc/crc16/changelog\.gz$' "$listing"
     require "gzipped man page" ' \./usr/share/man/man1/crc16\.1\.gz$' "$listing"
-    # Everything lintian says, infos included, is shown; errors and warnings fail.
-    if ! "$lintian" --info --fail-on error,warning "${debs[0]}" 2>/dev/null; then
-        echo "FAIL: lintian reports errors or warnings"
+    dpkg-deb -x "${debs[0]}" "$out/root"
+    require "immediate binding" '\(BIND_NOW\)|\(FLAGS_1\).*NOW' "$(readelf --wide -d "$out/root/usr/bin/crc16")"
+    require "stack protector" '__stack_chk_fail' "$(readelf --wide --dyn-syms "$out/root/usr/bin/crc16")"
+    # Everything lintian says, infos included, is shown; errors, warnings and
+    # any hardening tag fail.
+    report=$("$lintian" --display-info --fail-on error,warning "${debs[0]}" 2>/dev/null) ||
+        { echo "FAIL: lintian reports errors or warnings"; failures=$((failures + 1)); }
+    echo "$report"
+    if grep -q 'hardening-' <<<"$report"; then
+        echo "FAIL: lintian reports missing hardening"
         failures=$((failures + 1))
     fi
 fi
