@@ -1,0 +1,34 @@
+# Run by cpack before it packs each package and again after, so that nothing
+# in a package depends on the packer's umask: folders are created through it,
+# and a .deb's three members get the modes of the files cpack has just
+# written for them.
+if(NOT CPACK_PACKAGE_FILES)
+  # Before: every folder to be packed rwxr-xr-x. Files have their modes from
+  # the install rules already.
+  file(CHMOD_RECURSE ${CPACK_TEMPORARY_DIRECTORY} DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  return()
+endif()
+
+# After the packages are made, before they are copied out and their SHA-256
+# files written: a .deb's members to 100644, as dpkg-deb writes them.
+file(WRITE ${CPACK_TOPLEVEL_DIRECTORY}/member_mode "100644  ")
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+  if(NOT package MATCHES "\\.deb$")
+    continue()
+  endif()
+  file(SIZE ${package} end)
+  # After the 8-byte signature, each member is a 60-byte header (name 16,
+  # date 12, owner 6, group 6, mode 8, size 10, end 2) and its data, padded
+  # to an even length.
+  set(header 8)
+  while(header LESS end)
+    math(EXPR mode_at "${header} + 40")
+    math(EXPR size_at "${header} + 48")
+    file(READ ${package} size OFFSET ${size_at} LIMIT 10)
+    string(STRIP "${size}" size)
+    execute_process(COMMAND dd of=${package} bs=1 seek=${mode_at} conv=notrunc status=none
+      INPUT_FILE ${CPACK_TOPLEVEL_DIRECTORY}/member_mode COMMAND_ERROR_IS_FATAL ANY)
+    math(EXPR header "${header} + 60 + ${size} + ${size} % 2")
+  endwhile()
+endforeach()
