@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "command.hpp"
 #include "crc16.hpp"
@@ -12,21 +11,10 @@
 
 namespace {
 
-std::vector<unsigned char> bytes_of(std::size_t size)
-{
-    std::vector<unsigned char> bytes(size);
-    unsigned value = 12345;
-    for (auto& byte : bytes) {
-        value = value * 1103515245U + 12345U;
-        byte = static_cast<unsigned char>(value >> 16);
-    }
-    return bytes;
-}
-
 template <crc_state (*update)(crc_state, const unsigned char*, std::size_t)>
 void crc_over_buffer(benchmark::State& state)
 {
-    const auto bytes = bytes_of(static_cast<std::size_t>(state.range(0)));
+    const auto bytes = bench_bytes(static_cast<std::size_t>(state.range(0)));
     crc_state crc = CRC_INIT;
     for (auto _ : state) {
         crc = update(crc, bytes.data(), bytes.size());

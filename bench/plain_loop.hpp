@@ -1,4 +1,10 @@
 #pragma once
+#include <vector>
+
 #include "crc16.hpp"
 
+// The plain byte-table loop, built with -O2 whatever the build type.
 crc_state plain_loop(crc_state crc, const unsigned char* data, std::size_t count);
+
+// `size` bytes that look random, the same on every run and every target.
+std::vector<unsigned char> bench_bytes(std::size_t size);

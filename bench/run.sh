@@ -9,8 +9,15 @@
 # usage: bench/run.sh [BUILD_DIR] [ROUNDS]   (BUILD_DIR defaults to build/release)
 #
 # bench/run.sh compare PROGRAM_A PROGRAM_B [ROUNDS] times two builds of the
-# program on the same 512 MiB file, round by round, and prints their medians;
-# a program ending in .exe runs under wine (set WINEPREFIX as the tests do).
+# program on the same 512 MiB file, round by round, and prints their medians.
+#
+# bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
+# builds (other compilers, other targets) in turn, round by round (ROUNDS,
+# default 11), and prints for each the median of its ratios, engine against
+# plain loop, with 4096-byte and 1 MiB buffers.
+#
+# A program ending in .exe runs under Wine's loader for its width, in the
+# Wine prefix of the build it comes from.
 #
 # Needs hyperfine and gdb (Debian packages of those names) and about 2.5 GiB
 # of space in TMPDIR.
@@ -20,12 +27,23 @@ trap 'rm -rf "$work"' EXIT
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 json_number() { grep -o "\"$1\": *[0-9.e+-]*" | head -n 1 | sed 's/.*: *//'; }
+# run_line PROGRAM: the command line that runs PROGRAM, under Wine for a .exe
+run_line() {
+    if [[ $1 != *.exe ]]; then
+        echo "$1"
+        return
+    fi
+    local loader=/usr/lib/wine/wine
+    [[ $(file -b "$1") == PE32+* ]] && loader=/usr/lib/wine/wine64
+    echo "env WINEPREFIX=$(realpath "$(dirname "$1")/..")/wine-prefix WINEDEBUG=-all $loader $1"
+}
 # seconds PROGRAM FILE: one timed run
 seconds() {
-    local run=("$1")
-    [[ $1 == *.exe ]] && run=(wine "$1")
-    hyperfine -N --runs 1 --export-json "$work/run.json" "${run[*]} $2" >/dev/null 2>&1
+    hyperfine -N --runs 1 --export-json "$work/run.json" "$(run_line "$1") $2" >/dev/null 2>&1
     json_number median <"$work/run.json"
+}
+machine() {
+    echo "machine: $(grep -m 1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB"
 }
 make_data() {
     head -c $((512 << 20)) /dev/urandom >"$work/data"
@@ -45,12 +63,29 @@ if [ "${1:-}" = compare ]; then
     exit 0
 fi
 
+if [ "${1:-}" = engines ]; then
+    shift
+    machine
+    for _ in $(seq "${ROUNDS:-11}"); do
+        for i in $(seq $#); do
+            $(run_line "$(realpath "${!i}")") 3 | tr -d '\r' >>"$work/engine.$i"
+        done
+    done
+    for i in $(seq $#); do
+        for size in 4096 1048576; do
+            printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx\n' "${!i}" "$size" \
+                "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)"
+        done
+    done
+    exit 0
+fi
+
 build=${1:-build/release}
 rounds=${2:-11}
 crc16=$(realpath "$build/tool/crc16")
 bench=$(realpath "$build/bench/crc16_bench")
 
-echo "machine: $(grep -m 1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB"
+machine
 
 echo "== engine against the plain byte-table loop (-O2), interleaved, median of 10"
 "$bench" --benchmark_filter='^(crc_update|plain_loop_O2)/' --benchmark_repetitions=10 \

@@ -12,8 +12,10 @@ if(WIN32)
   # its failure path instead, so the flag stays off the link line, where it
   # would bring that library in. The program keeps address space layout
   # randomisation and no execution from data pages, stated rather than left
-  # to the linker's defaults.
-  target_link_options(crc16_build_options INTERFACE -Wl,--dynamicbase -Wl,--nxcompat)
+  # to the linker's defaults; a 64-bit program also takes addresses from the
+  # whole 64-bit space (high-entropy ASLR).
+  target_link_options(crc16_build_options INTERFACE -Wl,--dynamicbase -Wl,--nxcompat
+    $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},8>:-Wl,--high-entropy-va>)
   return()
 endif()
 
