@@ -3,14 +3,6 @@
 # copyright file in the machine-readable format, with the licence text from
 # LICENSE, and the changelog, both under /usr/share/doc/crc16.
 
-# gzip -9n: best compression, and neither name nor time stamp, so that the
-# same sources make the same bytes.
-function(crc16_gzip input output)
-  add_custom_command(OUTPUT ${output}
-    COMMAND gzip -9n -c ${input} > ${output}
-    DEPENDS ${input})
-endfunction()
-
 # The newest changelog entry must be the version being built.
 file(STRINGS ${PROJECT_SOURCE_DIR}/changelog changelog_head LIMIT_COUNT 1)
 if(NOT changelog_head MATCHES "^crc16 \\(${PROJECT_VERSION}\\) ")
@@ -47,7 +39,10 @@ install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
 # architectures can stand in one folder.
 execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
   OUTPUT_VARIABLE deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE no_deb_arch)
-if(no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE)
+if((no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE) AND CMAKE_CROSSCOMPILING)
+  message(FATAL_ERROR "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): "
+    "a cross build's packages would be labelled with the build machine's")
+elseif(no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE)
   message(STATUS "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): packages take the build machine's")
 else()
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})

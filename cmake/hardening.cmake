@@ -1,10 +1,32 @@
 # Hardening of the project's own programs, on crc16_build_options as the rest
-# of their options: what distributions build their programs with.
+# of their options: what distributions build their programs with. Each flag
+# is tried first, and used only where the toolchain takes it, so that a
+# compiler or linker that lacks one still builds the program.
 include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+
+# crc16_compile_flag(FLAG) / crc16_link_flag(FLAG...): add each flag that the
+# compiler / the linker takes.
+function(crc16_compile_flag flag)
+  string(MAKE_C_IDENTIFIER "crc16_cc${flag}" known)
+  check_cxx_compiler_flag(${flag} ${known})
+  if(${known})
+    target_compile_options(crc16_build_options INTERFACE ${flag})
+  endif()
+endfunction()
+function(crc16_link_flag)
+  foreach(flag IN LISTS ARGN)
+    string(MAKE_C_IDENTIFIER "crc16_ld${flag}" known)
+    check_linker_flag(CXX ${flag} ${known})
+    if(${known})
+      target_link_options(crc16_build_options INTERFACE ${flag})
+    endif()
+  endforeach()
+endfunction()
 
 # A canary in every function with an array or an address-taken local, checked
 # as it returns.
-target_compile_options(crc16_build_options INTERFACE -fstack-protector-strong)
+crc16_compile_flag(-fstack-protector-strong)
 
 if(WIN32)
   # The compiler's support library would seed the canary from a DLL beyond
@@ -14,8 +36,10 @@ if(WIN32)
   # randomisation and no execution from data pages, stated rather than left
   # to the linker's defaults; a 64-bit program also takes addresses from the
   # whole 64-bit space (high-entropy ASLR).
-  target_link_options(crc16_build_options INTERFACE -Wl,--dynamicbase -Wl,--nxcompat
-    $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},8>:-Wl,--high-entropy-va>)
+  crc16_link_flag(-Wl,--dynamicbase -Wl,--nxcompat)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    crc16_link_flag(-Wl,--high-entropy-va)
+  endif()
   return()
 endif()
 
@@ -28,21 +52,30 @@ set_property(TARGET crc16_build_options PROPERTY INTERFACE_POSITION_INDEPENDENT_
 
 # Probes every page of a large stack frame, so that it cannot jump over the
 # guard page; and, on x86, the processor's control-flow checks.
-target_compile_options(crc16_build_options INTERFACE -fstack-clash-protection)
-check_cxx_compiler_flag(-fcf-protection crc16_has_cf_protection)
-if(crc16_has_cf_protection)
-  target_compile_options(crc16_build_options INTERFACE -fcf-protection)
-endif()
+crc16_compile_flag(-fstack-clash-protection)
+crc16_compile_flag(-fcf-protection)
 
 # Checked variants of the C library's copy, read and print functions where
 # the compiler knows the buffer's size. It needs optimisation (without it the
 # compiler warns), and the sanitizers do those checks themselves and better:
 # theirs are lost where the checked variants replace the calls they watch.
-# Any earlier definition, such as a compiler's built-in one, gives way.
-if(NOT CRC16_SANITIZE)
+# A compiler that already defines a level of 2 or more when optimising (3 on
+# some distributions) keeps it; a lower one is raised to 2.
+include(CheckCXXSourceCompiles)
+set(CMAKE_REQUIRED_FLAGS -O2)
+check_cxx_source_compiles("
+#if !defined(_FORTIFY_SOURCE) || _FORTIFY_SOURCE < 2
+#error below 2
+#endif
+int main() { return 0; }" crc16_fortifies_already)
+unset(CMAKE_REQUIRED_FLAGS)
+if(CRC16_SANITIZE)
+  target_compile_options(crc16_build_options INTERFACE -U_FORTIFY_SOURCE)
+elseif(NOT crc16_fortifies_already)
   target_compile_options(crc16_build_options INTERFACE
     "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
 endif()
 
-# Relocations read-only once resolved, all of them at start-up.
-target_link_options(crc16_build_options INTERFACE -Wl,-z,relro -Wl,-z,now)
+# Relocations read-only once resolved, all of them at start-up: ELF linkers'
+# options, which others (such as macOS's) refuse.
+crc16_link_flag(-Wl,-z,relro -Wl,-z,now)
