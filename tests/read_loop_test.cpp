@@ -1,8 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "command.hpp"
+
+#ifdef __GLIBC__
+// Every read of the test program, the read loop's included, passes through
+// here and is counted before the C library serves it: fread, or its checked
+// variant where the buffer's size is known at compile time.
+std::vector<std::size_t> read_requests;
+
+extern "C" std::size_t fread(void* into, std::size_t size, std::size_t count, std::FILE* stream)
+{
+    read_requests.push_back(size * count);
+    return fread_unlocked(into, size, count, stream);
+}
+
+extern "C" std::size_t __fread_chk(void* into, std::size_t, std::size_t size, std::size_t count, std::FILE* stream)
+{
+    return fread(into, size, count, stream);
+}
+#endif
 
 namespace {
 
@@ -77,15 +98,41 @@ TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known
             continue;
         }
 #endif
-        std::FILE* write_only = std::fopen("read_loop_test.tmp", "wb");
-        ASSERT_NE(write_only, nullptr);
+        // A name of its own in the temp folder, removed before anything is checked.
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
+        std::FILE* write_only = std::fopen(path.string().c_str(), "wb");
+        ASSERT_NE(write_only, nullptr) << path;
         std::fputs("12345", write_only);
         std::rewind(write_only);
         crc_state crc = CRC_INIT;
-        EXPECT_FALSE(checksum_stream(write_only, size, crc)) << "size " << size;
+        const bool read = checksum_stream(write_only, size, crc);
         std::fclose(write_only);
+        std::filesystem::remove(path);
+        EXPECT_FALSE(read) << "size " << size;
     }
-    std::remove("read_loop_test.tmp");
+}
+
+TEST(checksum_stream, asks_for_one_chunk_at_a_time)
+{
+#ifdef __GLIBC__
+    const std::size_t chunk = 4096;
+    const struct { std::int64_t size; std::vector<std::size_t> reads; } cases[] = {
+        {0, {0}}, {4096, {chunk}}, {4097, {chunk, 1}}, {8192, {chunk, chunk}},
+    };
+    for (const auto& c : cases) {
+        std::FILE* stream = stream_holding(std::string(static_cast<std::size_t>(c.size), 'x'));
+        ASSERT_NE(stream, nullptr);
+        crc_state crc = CRC_INIT;
+        read_requests.clear();
+        EXPECT_TRUE(checksum_stream(stream, c.size, crc)) << "size " << c.size;
+        EXPECT_EQ(read_requests, c.reads) << "size " << c.size;
+        read_requests.clear();
+        std::fclose(stream);
+    }
+#else
+    GTEST_SKIP() << "the reads are counted through the GNU C library's own names";
+#endif
 }
 
 } // namespace
