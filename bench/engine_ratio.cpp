@@ -3,7 +3,8 @@
 // Windows programs under Wine among them). Each round times both over the
 // same buffer, one right after the other, and takes the ratio of the two
 // times; a line per buffer size gives the size and the median of the
-// rounds' ratios, for bench/run.sh to gather across programs.
+// rounds' ratios and of the engine's rates in MiB/s, for bench/run.sh to
+// gather across programs.
 // usage: crc16_engine_ratio [ROUNDS]
 #include <algorithm>
 #include <chrono>
@@ -39,13 +40,15 @@ int main(int argc, char** argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
     for (std::size_t size : {std::size_t{4096}, std::size_t{1} << 20}) {
         const auto buffer = bench_bytes(size);
-        std::vector<double> ratios;
+        std::vector<double> ratios, rates;
         for (int round = 0; round < rounds; ++round) {
             const double engine = seconds(crc_update, buffer);
             ratios.push_back(seconds(plain_loop, buffer) / engine);
+            rates.push_back(static_cast<double>(BYTES_PER_TIMING) / engine / (1U << 20));
         }
         std::sort(ratios.begin(), ratios.end());
-        std::printf("%zu %.3f\n", size, ratios[ratios.size() / 2]);
+        std::sort(rates.begin(), rates.end());
+        std::printf("%zu %.3f %.0f\n", size, ratios[ratios.size() / 2], rates[rates.size() / 2]);
     }
     return 0;
 }
