@@ -39,10 +39,11 @@ install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
 # architectures can stand in one folder.
 execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
   OUTPUT_VARIABLE deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE no_deb_arch)
-if((no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE) AND CMAKE_CROSSCOMPILING)
-  message(FATAL_ERROR "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): "
-    "a cross build's packages would be labelled with the build machine's")
-elseif(no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE)
+if(no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE)
+  if(CMAKE_CROSSCOMPILING)
+    message(FATAL_ERROR "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): "
+      "a cross build's packages would be labelled with the build machine's")
+  endif()
   message(STATUS "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): packages take the build machine's")
 else()
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})

@@ -5,28 +5,25 @@
 include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 
-# crc16_compile_flag(FLAG) / crc16_link_flag(FLAG...): add each flag that the
-# compiler / the linker takes.
-function(crc16_compile_flag flag)
-  string(MAKE_C_IDENTIFIER "crc16_cc${flag}" known)
-  check_cxx_compiler_flag(${flag} ${known})
-  if(${known})
-    target_compile_options(crc16_build_options INTERFACE ${flag})
-  endif()
-endfunction()
-function(crc16_link_flag)
+# crc16_try_flags(compile|link TARGET SCOPE FLAG...): adds to TARGET's
+# compile or link options each flag that the compiler or the linker takes.
+function(crc16_try_flags kind target scope)
   foreach(flag IN LISTS ARGN)
-    string(MAKE_C_IDENTIFIER "crc16_ld${flag}" known)
-    check_linker_flag(CXX ${flag} ${known})
+    string(MAKE_C_IDENTIFIER "crc16_${kind}${flag}" known)
+    if(kind STREQUAL compile)
+      check_cxx_compiler_flag(${flag} ${known})
+    else()
+      check_linker_flag(CXX ${flag} ${known})
+    endif()
     if(${known})
-      target_link_options(crc16_build_options INTERFACE ${flag})
+      cmake_language(CALL target_${kind}_options ${target} ${scope} ${flag})
     endif()
   endforeach()
 endfunction()
 
 # A canary in every function with an array or an address-taken local, checked
 # as it returns.
-crc16_compile_flag(-fstack-protector-strong)
+crc16_try_flags(compile crc16_build_options INTERFACE -fstack-protector-strong)
 
 if(WIN32)
   # The compiler's support library would seed the canary from a DLL beyond
@@ -36,9 +33,9 @@ if(WIN32)
   # randomisation and no execution from data pages, stated rather than left
   # to the linker's defaults; a 64-bit program also takes addresses from the
   # whole 64-bit space (high-entropy ASLR).
-  crc16_link_flag(-Wl,--dynamicbase -Wl,--nxcompat)
+  crc16_try_flags(link crc16_build_options INTERFACE -Wl,--dynamicbase -Wl,--nxcompat)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    crc16_link_flag(-Wl,--high-entropy-va)
+    crc16_try_flags(link crc16_build_options INTERFACE -Wl,--high-entropy-va)
   endif()
   return()
 endif()
@@ -52,8 +49,7 @@ set_property(TARGET crc16_build_options PROPERTY INTERFACE_POSITION_INDEPENDENT_
 
 # Probes every page of a large stack frame, so that it cannot jump over the
 # guard page; and, on x86, the processor's control-flow checks.
-crc16_compile_flag(-fstack-clash-protection)
-crc16_compile_flag(-fcf-protection)
+crc16_try_flags(compile crc16_build_options INTERFACE -fstack-clash-protection -fcf-protection)
 
 # Checked variants of the C library's copy, read and print functions where
 # the compiler knows the buffer's size. It needs optimisation (without it the
@@ -78,4 +74,4 @@ endif()
 
 # Relocations read-only once resolved, all of them at start-up: ELF linkers'
 # options, which others (such as macOS's) refuse.
-crc16_link_flag(-Wl,-z,relro -Wl,-z,now)
+crc16_try_flags(link crc16_build_options INTERFACE -Wl,-z,relro -Wl,-z,now)

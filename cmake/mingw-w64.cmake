@@ -23,14 +23,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Debian keeps both loaders in /usr/lib/wine; elsewhere they are on PATH.
+# Debian keeps both loaders in /usr/lib/wine, ahead of PATH (where its
+# `wine` is the wrapper); elsewhere they are on PATH.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
   set(wine_loader wine64)
 else()
   set(wine_loader wine)
 endif()
-find_program(CRC16_WINE_LOADER ${wine_loader} PATHS /usr/lib/wine NO_DEFAULT_PATH)
-find_program(CRC16_WINE_LOADER ${wine_loader})
+find_program(CRC16_WINE_LOADER ${wine_loader} HINTS /usr/lib/wine)
 if(CRC16_WINE_LOADER)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CRC16_WINE_LOADER})
 else()
