@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures what crc16 costs in time and memory, and prints the figures:
-#   1. the engine against the plain byte-table loop built with -O2;
+#   1. the engine against the plain byte-table loop built with -O2
+#      (crc16_engine_ratio, as in the engines mode below);
 #   2. the whole program on a 512 MiB file in the page cache against the engine
 #      alone over the same 512 MiB in memory plus a loop that only reads the
 #      file as the program does, round by round, medians;
@@ -27,15 +28,32 @@ trap 'rm -rf "$work"' EXIT
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 json_number() { grep -o "\"$1\": *[0-9.e+-]*" | head -n 1 | sed 's/.*: *//'; }
-# run_line PROGRAM: the command line that runs PROGRAM, under Wine for a .exe
+# run_line PROGRAM: the command line that runs PROGRAM; a .exe under the Wine
+# loader that its build's tests use, in that build's prefix.
 run_line() {
     if [[ $1 != *.exe ]]; then
         echo "$1"
         return
     fi
-    local loader=/usr/lib/wine/wine
-    [[ $(file -b "$1") == PE32+* ]] && loader=/usr/lib/wine/wine64
-    echo "env WINEPREFIX=$(realpath "$(dirname "$1")/..")/wine-prefix WINEDEBUG=-all $loader $1"
+    local build
+    build=$(realpath "$(dirname "$1")/..")
+    echo "env WINEPREFIX=$build/wine-prefix WINEDEBUG=-all $(sed -n 's/^CRC16_WINE_LOADER:FILEPATH=//p' "$build/CMakeCache.txt") $1"
+}
+# engines RATIO_PROGRAM...: each program's engine against its plain loop,
+# the programs in turn, round by round
+engines() {
+    for _ in $(seq "$rounds"); do
+        for i in $(seq $#); do
+            $(run_line "$(realpath "${!i}")") 3 | tr -d '\r' >>"$work/engine.$i"
+        done
+    done
+    for i in $(seq $#); do
+        for size in 4096 1048576; do
+            printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx, crc_update %.0f MiB/s\n' "${!i}" "$size" \
+                "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)" \
+                "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"
+        done
+    done
 }
 # seconds PROGRAM FILE: one timed run
 seconds() {
@@ -65,19 +83,9 @@ fi
 
 if [ "${1:-}" = engines ]; then
     shift
+    rounds=${ROUNDS:-11}
     machine
-    for _ in $(seq "${ROUNDS:-11}"); do
-        for i in $(seq $#); do
-            $(run_line "$(realpath "${!i}")") 3 | tr -d '\r' >>"$work/engine.$i"
-        done
-    done
-    for i in $(seq $#); do
-        for size in 4096 1048576; do
-            printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx, crc_update %.0f MiB/s\n' "${!i}" "$size" \
-                "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)" \
-                "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"
-        done
-    done
+    engines "$@"
     exit 0
 fi
 
@@ -88,16 +96,8 @@ bench=$(realpath "$build/bench/crc16_bench")
 
 machine
 
-echo "== engine against the plain byte-table loop (-O2), interleaved, median of 10"
-"$bench" --benchmark_filter='^(crc_update|plain_loop_O2)/' --benchmark_repetitions=10 \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true 2>/dev/null |
-    awk '/_median/ {for (i = 1; i <= NF; i++) if ($i ~ /^bytes_per_second=/) {sub(/bytes_per_second=/, "", $i); print $1, $i}}' |
-    tee "$work/speeds"
-# bytes_per_second is printed with binary prefixes: M is 2^20, G is 2^30.
-awk '{split($1, name, "[/_]"); size = name[length(name) - 1]; v = $2 + 0
-      if ($2 ~ /G/) v *= 1024; if ($2 ~ /k/) v /= 1024
-      if ($1 ~ /^crc_update/) e[size] = v; else p[size] = v}
-     END {for (size in e) printf "crc_update / plain_loop_O2 at %s bytes: %.2fx\n", size, e[size] / p[size]}' "$work/speeds"
+echo "== engine against the plain byte-table loop (-O2), medians of $rounds runs of 3 rounds"
+engines "$build/bench/crc16_engine_ratio"
 
 echo "== whole program on 512 MiB in the page cache against the engine alone plus the reads alone, $rounds rounds"
 make_data
