@@ -16,24 +16,6 @@ read_failed="Fail to read file.$eol"
 use_temp_folder cli
 cd "$work" || exit 1
 
-# expect STDOUT STATUS ARG... : runs crc16 with the args, stdin and stdout as the caller set them.
-expect() {
-    local want=$1 want_status=$2 status
-    shift 2
-    "${crc16[@]}" "$@" >out 2>err
-    status=$?
-    verify "$want" "$want_status" "$status" "$*"
-}
-
-verify() {
-    local want=$1 want_status=$2 status=$3 what=$4
-    if [ "$(od -An -c out)" != "$(printf '%s' "$want" | od -An -c)" ]; then
-        fail "[$what]: stdout was '$(od -An -c out)', expected '$(printf '%s' "$want" | od -An -c)'"
-    fi
-    [ "$status" = "$want_status" ] || fail "[$what]: exit status $status, expected $want_status"
-    [ ! -s err ] || fail "[$what]: wrote to stderr: $(cat err)"
-}
-
 skip_on_windows() {
     if [ "$windows" = 1 ]; then
         echo "skipped: $1 does not exist on Windows"

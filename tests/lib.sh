@@ -22,6 +22,28 @@ use_temp_folder() {
     trap 'exit 143' TERM
 }
 
+# expect STDOUT STATUS ARG...: runs the command in the array crc16 with the
+# args, stdin as the caller set it, stdout and stderr to the files out and err
+# in the current folder, and checks both and the exit status.
+expect() {
+    local want=$1 want_status=$2 status
+    shift 2
+    "${crc16[@]}" "$@" >out 2>err
+    status=$?
+    verify "$want" "$want_status" "$status" "$*"
+}
+
+# verify STDOUT STATUS GOT_STATUS WHAT: out holds STDOUT byte for byte, the
+# status is STATUS, and err is empty.
+verify() {
+    local want=$1 want_status=$2 status=$3 what=$4
+    if [ "$(od -An -c out)" != "$(printf '%s' "$want" | od -An -c)" ]; then
+        fail "[$what]: stdout was '$(od -An -c out)', expected '$(printf '%s' "$want" | od -An -c)'"
+    fi
+    [ "$status" = "$want_status" ] || fail "[$what]: exit status $status, expected $want_status"
+    [ ! -s err ] || fail "[$what]: wrote to stderr: $(cat err)"
+}
+
 finish() {
     exit $((failures > 0))
 }

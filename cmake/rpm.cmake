@@ -1,0 +1,60 @@
+# The .rpm, for the distributions that install those: the static program,
+# the man page, the README and LICENSE, with the .deb's summary and
+# description. It owns only its own files and its documents' folder, and,
+# like every package here, has the same bytes whoever builds it.
+
+# rpm's names for the architectures: x86_64, aarch64, and armv7hl for 32-bit
+# ARM with hard float.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE x86_64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^arm")
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE armv7hl)
+else()
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_GROUP "Applications/File")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGE_RELOCATABLE OFF)
+# The static program needs nothing installed, not even the dynamic loader
+# that rpm would infer from its symbol table.
+set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+# The standard folders belong to the system's own packages.
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
+
+# The changelog's newest entry, in rpm's form:
+#   * Wed Dec 09 2026 Name <address> - 1.0.0.1-1
+#   - First release: ...
+file(STRINGS ${PROJECT_SOURCE_DIR}/changelog entry)
+set(rpm_changelog "")
+foreach(line IN LISTS entry)
+  if(line MATCHES "^  \\* (.*)")
+    string(APPEND rpm_changelog "- ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^    (.*)")
+    string(APPEND rpm_changelog "  ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^ -- (.*)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ")
+    string(PREPEND rpm_changelog "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} ${CMAKE_MATCH_5} ${CMAKE_MATCH_1} - ${PROJECT_VERSION}-1\n")
+    break()
+  endif()
+endforeach()
+file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${rpm_changelog}")
+set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
+
+# What rpmbuild would add or change on its own: no build-id links under
+# /usr/lib/.build-id, no debug package, and none of its post-install steps
+# (the program is stripped already, and its strip may not know the target's
+# architecture). The build time is the source date, the build host a fixed
+# name, files newer than the source date are dated by it, and the payload is
+# compressed the same way everywhere.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CRC16_MAINTAINER}
+%define _build_id_links none
+%define debug_package %{nil}
+%define __spec_install_post %{nil}
+%define __os_install_post %{nil}
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _buildhost reproducible
+%define _binary_payload w9.gzdio")
