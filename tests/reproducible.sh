@@ -23,10 +23,10 @@ build() {
 }
 build "$work/a" 022 UTC C.UTF-8 || exit 1
 sleep 2
-build "$work/second-builder/in a longer folder" 002 Pacific/Kiritimati POSIX || exit 1
+build "$work/second-builder/in-a-longer-folder" 002 Pacific/Kiritimati POSIX || exit 1
 
 cd "$work/a/build/packages" || exit 1
-other="$work/second-builder/in a longer folder/build/packages"
+other="$work/second-builder/in-a-longer-folder/build/packages"
 packages() { find "$1" -maxdepth 1 -type f -printf '%f\n' | sort; }
 [ "$(packages .)" = "$(packages "$other")" ] || { echo "FAIL: the two builds made different packages:"; ls . "$other"; exit 1; }
 for package in $(packages . | grep -v '\.sha256$'); do
