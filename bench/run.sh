@@ -6,7 +6,11 @@
 #      alone over the same 512 MiB in memory plus a loop that only reads the
 #      file as the program does, round by round, medians;
 #   3. peak resident memory on an empty file and on a 1 GiB file;
-#   4. a run on a tiny file against cksum on the same file.
+#   4. a run on a tiny file against cksum on the same file;
+#   5. start-up of the static program (the archives' and the .rpm's)
+#      against the dynamic one (the .deb's), on a tiny file, and both over
+#      10,000 files of 1 KiB, one process a file, through xargs -P "$(nproc)";
+#      round by round, medians of the per-round ratios.
 # usage: bench/run.sh [BUILD_DIR] [ROUNDS]   (BUILD_DIR defaults to build/release)
 #
 # bench/run.sh compare PROGRAM_A PROGRAM_B [ROUNDS] times two builds of the
@@ -54,6 +58,14 @@ engines() {
                 "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"
         done
     done
+}
+# ratio_line WHAT: the medians of the two columns of $work/pair and of
+# their per-round ratios, second to first.
+ratio_line() {
+    printf '%s: dynamic median %.3g, static median %.3g; dynamic / static per round: median %.2f (min %.2f, max %.2f)\n' "$1" \
+        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" \
+        "$(awk '{print $1 / $2}' "$work/pair" | median)" \
+        "$(awk '{print $1 / $2}' "$work/pair" | sort -g | head -n 1)" "$(awk '{print $1 / $2}' "$work/pair" | sort -g | tail -n 1)"
 }
 # seconds PROGRAM FILE: one timed run
 seconds() {
@@ -134,3 +146,24 @@ echo "empty file ${empty_kb} KiB, 1 GiB file ${big_kb} KiB, difference $((big_kb
 echo "== start-up on a 9-byte file, against cksum"
 printf 123456789 >"$work/tiny"
 hyperfine -N --warmup 20 --runs 300 "$crc16 $work/tiny" "cksum $work/tiny" 2>/dev/null | grep -E 'Benchmark|Time'
+
+static=$(realpath "$build/tool/static/crc16")
+echo "== start-up, static ($static) against dynamic, 9-byte file, $rounds rounds of 100 runs each"
+: >"$work/pair"
+for _ in $(seq "$rounds"); do
+    hyperfine -N --warmup 10 --runs 100 --export-json "$work/run.json" "$crc16 $work/tiny" "$static $work/tiny" >/dev/null 2>&1
+    # The two commands' medians, in order, on one line.
+    echo $(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | sed 's/.*: *//') >>"$work/pair"
+done
+ratio_line "start-up (s)"
+
+echo "== 10,000 files of 1 KiB, one process a file, xargs -P $(nproc), $rounds rounds"
+mkdir "$work/many"
+head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/many/f"
+find "$work/many" -type f >"$work/list"
+: >"$work/pair"
+many_files() { hyperfine --runs 1 --export-json "$work/run.json" "xargs -n 1 -P $(nproc) $1 <$work/list >/dev/null" >/dev/null 2>&1; json_number median <"$work/run.json"; }
+for _ in $(seq "$rounds"); do
+    echo "$(many_files "$crc16") $(many_files "$static")" >>"$work/pair"
+done
+ratio_line "10,000 files (s)"
