@@ -59,19 +59,24 @@ engines() {
         done
     done
 }
-# ratio_line WHAT: the medians of the two columns of $work/pair and of
-# their per-round ratios, second to first.
-ratio_line() {
-    printf '%s: dynamic median %.3g, static median %.3g; dynamic / static per round: median %.2f (min %.2f, max %.2f)\n' "$1" \
-        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" \
-        "$(awk '{print $1 / $2}' "$work/pair" | median)" \
-        "$(awk '{print $1 / $2}' "$work/pair" | sort -g | head -n 1)" "$(awk '{print $1 / $2}' "$work/pair" | sort -g | tail -n 1)"
+# spread FILE FORMAT: the median, least and greatest of the numbers in FILE.
+spread() {
+    printf "median $2 (min $2, max $2)" "$(median <"$1")" "$(sort -g "$1" | head -n 1)" "$(sort -g "$1" | tail -n 1)"
 }
-# seconds PROGRAM FILE: one timed run
-seconds() {
-    hyperfine -N --runs 1 --export-json "$work/run.json" "$(run_line "$1") $2" >/dev/null 2>&1
+# ratio_line WHAT: the medians of the two columns of $work/pair and the
+# spread of their per-round ratios, first to second.
+ratio_line() {
+    awk '{print $1 / $2}' "$work/pair" >"$work/pair_ratio"
+    printf '%s: dynamic median %.3g, static median %.3g; dynamic / static per round: %s\n' "$1" \
+        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/pair_ratio" %.2f)"
+}
+# one_run HYPERFINE_ARG...: the seconds of one timed run
+one_run() {
+    hyperfine --runs 1 --export-json "$work/run.json" "$@" >/dev/null 2>&1
     json_number median <"$work/run.json"
 }
+# seconds PROGRAM FILE: one timed run of PROGRAM on FILE
+seconds() { one_run -N "$(run_line "$1") $2"; }
 machine() {
     echo "machine: $(grep -m 1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB"
 }
@@ -126,8 +131,7 @@ for _ in $(seq "$rounds"); do
 done
 printf 'program median %.3f s, engine median %.3f s, reads alone median %.3f s\n' \
     "$(median <"$work/program")" "$(median <"$work/engine")" "$(median <"$work/reads")"
-printf 'program / (engine + reads) per round: median %.3f (min %.3f, max %.3f); the reads are %.0f%% of engine + reads\n' \
-    "$(median <"$work/ratio")" "$(sort -g "$work/ratio" | head -n 1)" "$(sort -g "$work/ratio" | tail -n 1)" \
+printf 'program / (engine + reads) per round: %s; the reads are %.0f%% of engine + reads\n' "$(spread "$work/ratio" %.3f)" \
     "$(awk -v s="$(median <"$work/share")" 'BEGIN {print s * 100}')"
 
 echo "== peak resident memory (VmHWM) as the file is closed, empty file against 1 GiB"
@@ -162,7 +166,7 @@ mkdir "$work/many"
 head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/many/f"
 find "$work/many" -type f >"$work/list"
 : >"$work/pair"
-many_files() { hyperfine --runs 1 --export-json "$work/run.json" "xargs -n 1 -P $(nproc) $1 <$work/list >/dev/null" >/dev/null 2>&1; json_number median <"$work/run.json"; }
+many_files() { one_run "xargs -n 1 -P $(nproc) $1 <$work/list >/dev/null"; }
 for _ in $(seq "$rounds"); do
     echo "$(many_files "$crc16") $(many_files "$static")" >>"$work/pair"
 done
