@@ -25,18 +25,20 @@ set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
 # The standard folders belong to the system's own packages.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
 
-# The changelog's newest entry, in rpm's form:
+# The changelog's newest entry, in rpm's form, dated by the source date
+# (cmake/reproducible.cmake):
 #   * Wed Dec 09 2026 Name <address> - 1.0.0.1-1
 #   - First release: ...
 file(STRINGS ${PROJECT_SOURCE_DIR}/changelog entry)
+string(TIMESTAMP entry_date "%a %b %d %Y" UTC)
 set(rpm_changelog "")
 foreach(line IN LISTS entry)
   if(line MATCHES "^  \\* (.*)")
     string(APPEND rpm_changelog "- ${CMAKE_MATCH_1}\n")
   elseif(line MATCHES "^    (.*)")
     string(APPEND rpm_changelog "  ${CMAKE_MATCH_1}\n")
-  elseif(line MATCHES "^ -- (.*)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ")
-    string(PREPEND rpm_changelog "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} ${CMAKE_MATCH_5} ${CMAKE_MATCH_1} - ${PROJECT_VERSION}-1\n")
+  elseif(line MATCHES "^ -- (.*)  ")
+    string(PREPEND rpm_changelog "* ${entry_date} ${CMAKE_MATCH_1} - ${PROJECT_VERSION}-1\n")
     break()
   endif()
 endforeach()
