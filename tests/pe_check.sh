@@ -11,15 +11,13 @@ program=$1 objdump=$2 windres=$3 version=$4 pointer_bytes=$5
 
 headers=$("$objdump" -p "$program") || exit 1
 if [ "$pointer_bytes" = 8 ]; then
-    require "format" 'file format pei-x86-64$' "$headers"
-    require "PE32+ magic" '^Magic[[:space:]]+020b[[:space:]]+\(PE32\+\)' "$headers"
+    format=pei-x86-64 magic='020b[[:space:]]+\(PE32\+\)' manifest_arch=amd64
     require "high-entropy address space layout randomisation" 'HIGH_ENTROPY_VA' "$headers"
-    manifest_arch=amd64
 else
-    require "format" 'file format pei-i386$' "$headers"
-    require "PE32 magic" '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' "$headers"
-    manifest_arch=x86
+    format=pei-i386 magic='010b[[:space:]]+\(PE32\)' manifest_arch=x86
 fi
+require "format" "file format $format\$" "$headers"
+require "magic" "^Magic[[:space:]]+$magic" "$headers"
 require "console subsystem" '^Subsystem[[:space:]]+00000003[[:space:]]+\(Windows CUI\)' "$headers"
 while read -r dll; do
     case ${dll,,} in
