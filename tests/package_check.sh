@@ -71,9 +71,11 @@ for rpm in "${rpms[@]}"; do
         fail "the .rpm does not install into an empty root: $(cat "$work/rpm.log")"
     in_empty_root "$work/rpm-root" /usr/bin/crc16
 done
+# Each SHA-256 file holds the line that sha256sum prints for its package.
 for package in "${made[@]}"; do
-    (cd "$package_dir" && sha256sum --check --quiet "$(basename "$package").sha256") ||
-        fail "no matching SHA-256 file beside $(basename "$package")"
+    name=$(basename "$package")
+    [ "$(cd "$package_dir" && sha256sum "$name")" = "$(cat "$package_dir/$name.sha256" 2>/dev/null)" ] ||
+        fail "no matching SHA-256 file beside $name"
 done
 
 if [ -n "$lintian" ]; then
