@@ -52,7 +52,7 @@ engines() {
         done
     done
     for i in $(seq $#); do
-        for size in 4096 1048576; do
+        for size in 1024 4096 1048576; do
             printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx, crc_update %.0f MiB/s\n' "${!i}" "$size" \
                 "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)" \
                 "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"

@@ -11,30 +11,15 @@
 // still costs one look-up, one shift and two XORs on the same table; only the
 // order of the look-ups changes, so that several are in flight at once
 // instead of each waiting for the one before.
+//
+// What is left after the whole blocks, a short input's every byte among
+// them, takes lanes the same way when it is long enough: CRC_SHORT_LANES
+// stretches of remainder / CRC_SHORT_LANES bytes each. That length changes
+// from call to call, so its join constant is worked out at run time, by
+// square-and-multiply (crc_shift_factor), in about a dozen products; below
+// CRC_SHORT_MINIMUM bytes those and the joins would cost more than the
+// lanes save. The bytes that do not fill a lane go one after another.
 #include "crc16.hpp"
-
-namespace {
-
-constexpr crc_state REFLECTED_POLY = 0xA001;
-
-// Entry n: start from n and run eight rounds of "shift right by one, and
-// XOR in the reflected polynomial when the bit shifted out was 1".
-constexpr std::array<crc_state, 256> make_table()
-{
-    std::array<crc_state, 256> table{};
-    for (unsigned n = 0; n < 256; ++n) {
-        unsigned value = n;
-        for (int round = 0; round < 8; ++round) {
-            value = (value & 1U) ? (value >> 1) ^ REFLECTED_POLY : value >> 1;
-        }
-        table[n] = static_cast<crc_state>(value);
-    }
-    return table;
-}
-
-} // namespace
-
-constexpr std::array<crc_state, 256> crc_table = make_table();
 
 static_assert(sizeof(crc_table) == 512);
 static_assert(crc_table[0] == 0x0000 && crc_table[1] == 0xC0C1 && crc_table[2] == 0xC181);
@@ -48,11 +33,11 @@ constexpr crc_state step(crc_state crc, unsigned char byte)
     return static_cast<crc_state>((crc >> 8) ^ crc_table[(crc ^ byte) & 0xFFU]);
 }
 
-// The join constant, x^(8 * CRC_LANE_LENGTH) mod P, from the polynomial...
+// The join constant, x^(8 * CRC_LANE_LENGTH) mod P, from products...
 constexpr crc_state JOIN = crc_shift(CRC_ONE, CRC_LANE_LENGTH);
 
-// ...and, independently, from the table: CRC_ONE carried through the same
-// number of zero bytes by the byte step.
+// ...and, another way, from the byte step: CRC_ONE carried through the same
+// number of zero bytes.
 constexpr crc_state through_zero_bytes(crc_state crc, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
@@ -63,23 +48,42 @@ constexpr crc_state through_zero_bytes(crc_state crc, std::size_t count)
 
 static_assert(JOIN == through_zero_bytes(CRC_ONE, CRC_LANE_LENGTH));
 static_assert(crc_mulmod(CRC_ONE, JOIN) == JOIN && crc_mulmod(JOIN, CRC_ONE) == JOIN);
+static_assert(crc_shift_factor(CRC_LANE_LENGTH) == JOIN);
+
+// LANES stretches of `length` bytes from `data`, side by side: the first
+// carries `crc` on, the others start from 0; then joined in order, each
+// multiplied by `join`, which must be x^(8 * length), before the next is
+// added.
+template <std::size_t LANES>
+[[gnu::always_inline]] inline crc_state fold_lanes(crc_state crc, const unsigned char* data, std::size_t length,
+                                                   crc_state join)
+{
+    crc_state lane[LANES] = {crc};
+    for (std::size_t i = 0; i < length; ++i) {
+#pragma GCC unroll 16
+        for (std::size_t n = 0; n < LANES; ++n) {
+            lane[n] = step(lane[n], data[n * length + i]);
+        }
+    }
+    crc = lane[0];
+    for (std::size_t n = 1; n < LANES; ++n) {
+        crc = static_cast<crc_state>(crc_mulmod(crc, join) ^ lane[n]);
+    }
+    return crc;
+}
 
 } // namespace
 
 crc_state crc_update(crc_state crc, const unsigned char* data, std::size_t count)
 {
     for (; count >= CRC_BLOCK_SIZE; data += CRC_BLOCK_SIZE, count -= CRC_BLOCK_SIZE) {
-        crc_state lane[CRC_LANES] = {crc};
-        for (std::size_t i = 0; i < CRC_LANE_LENGTH; ++i) {
-#pragma GCC unroll 16
-            for (std::size_t n = 0; n < CRC_LANES; ++n) {
-                lane[n] = step(lane[n], data[n * CRC_LANE_LENGTH + i]);
-            }
-        }
-        crc = lane[0];
-        for (std::size_t n = 1; n < CRC_LANES; ++n) {
-            crc = static_cast<crc_state>(crc_mulmod(crc, JOIN) ^ lane[n]);
-        }
+        crc = fold_lanes<CRC_LANES>(crc, data, CRC_LANE_LENGTH, JOIN);
+    }
+    if (count >= CRC_SHORT_MINIMUM) {
+        const std::size_t length = count / CRC_SHORT_LANES;
+        crc = fold_lanes<CRC_SHORT_LANES>(crc, data, length, crc_shift_factor(length));
+        data += length * CRC_SHORT_LANES;
+        count -= length * CRC_SHORT_LANES;
     }
     for (std::size_t i = 0; i < count; ++i) {
         crc = step(crc, data[i]);

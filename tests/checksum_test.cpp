@@ -80,8 +80,19 @@ TEST(crc_update, any_split_matches_one_call_and_the_bitwise_reference)
     }
 }
 
+// One byte after another, one pass, with no lanes.
+crc_state plain_crc(const unsigned char* bytes, std::size_t count, crc_state crc)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        crc = static_cast<crc_state>((crc >> 8) ^ crc_table[(crc ^ bytes[i]) & 0xFFU]);
+    }
+    return crc;
+}
+
 // Lengths at and next to every lane and block boundary up to three blocks and
-// one byte, each at every start alignment and carrying a state in.
+// one byte, and to the short lanes' threshold, each at every start alignment
+// and carrying a state in; then every remainder after none and after one
+// whole block.
 TEST(crc_update, lane_and_block_boundaries_match_the_bitwise_reference)
 {
     std::mt19937 random(4096);
@@ -92,6 +103,15 @@ TEST(crc_update, lane_and_block_boundaries_match_the_bitwise_reference)
             if (length <= 3 * CRC_BLOCK_SIZE + 1) { // edge - 1 wraps at 0
                 lengths.push_back(length);
             }
+        }
+    }
+    for (std::size_t edge : {CRC_SHORT_MINIMUM, CRC_BLOCK_SIZE + CRC_SHORT_MINIMUM}) {
+        lengths.insert(lengths.end(), {edge - 1, edge, edge + 1, edge + CRC_SHORT_LANES - 1, edge + CRC_SHORT_LANES});
+    }
+    for (std::size_t remainder = 0; remainder < CRC_BLOCK_SIZE; ++remainder) {
+        for (std::size_t length : {remainder, CRC_BLOCK_SIZE + remainder}) {
+            ASSERT_EQ(crc_update(0xBB3D, bytes.data() + 1, length), plain_crc(bytes.data() + 1, length, 0xBB3D))
+                << "length " << length;
         }
     }
     for (std::size_t length : lengths) {
@@ -121,6 +141,19 @@ TEST(crc_mulmod, products_checked_by_hand)
         const unsigned char zero = 0;
         const auto s = static_cast<crc_state>(state);
         EXPECT_EQ(crc_mulmod(s, CRC_ONE >> 8), crc_update(s, &zero, 1)) << "x^8 is one zero byte, from " << state;
+    }
+}
+
+// The join constants that crc_update works out as it runs, for every lane
+// length it can choose, against the slow, byte-by-byte shift.
+TEST(crc_shift_factor, equals_the_byte_by_byte_shift_for_every_lane_length)
+{
+    std::vector<std::size_t> lane_lengths = {0, 1, CRC_LANE_LENGTH, 65537};
+    for (std::size_t length = CRC_SHORT_MINIMUM / CRC_SHORT_LANES; length <= (CRC_BLOCK_SIZE - 1) / CRC_SHORT_LANES; ++length) {
+        lane_lengths.push_back(length);
+    }
+    for (std::size_t length : lane_lengths) {
+        ASSERT_EQ(crc_shift_factor(length), crc_shift(CRC_ONE, length)) << "lane length " << length;
     }
 }
 
