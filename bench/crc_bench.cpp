@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "command.hpp"
+#include "files.hpp"
 #include "crc16.hpp"
 #include "plain_loop.hpp"
 
@@ -27,10 +27,12 @@ void crc_over_buffer(benchmark::State& state)
 // the file, with nothing computed: what the system's copy costs.
 void read_only(benchmark::State& state, const char* path)
 {
+    static stream_buffer buffer;
     for (auto _ : state) {
-        std::FILE* stream = open_for_reading(path);
+        int cause = 0;
+        std::FILE* stream = open_for_reading(path, buffer, cause);
         std::int64_t size = SIZE_UNKNOWN;
-        if (stream == nullptr || !measure_size(stream, size)) {
+        if (stream == nullptr || !measure_size(stream, size, cause)) {
             state.SkipWithError("cannot open or measure CRC16_BENCH_FILE");
             break;
         }

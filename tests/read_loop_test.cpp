@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "command.hpp"
+#include "files.hpp"
 
 // With the GNU C library, every read of the test program, the read loop's
 // included, passes through here and is counted before the C library serves
@@ -70,10 +70,13 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
         std::FILE* stream = stream_holding(c.content);
         ASSERT_NE(stream, nullptr);
         crc_state crc = CRC_INIT;
+        int cause = 0;
         read_requests.clear();
-        EXPECT_EQ(checksum_stream(stream, c.size, crc), c.ok) << c.content.size() << " bytes, size " << c.size;
+        EXPECT_EQ(checksum_stream(stream, c.size, crc, cause), c.ok) << c.content.size() << " bytes, size " << c.size;
         if (c.ok) {
             EXPECT_EQ(crc, crc_of(c.counted)) << c.content.size() << " bytes, size " << c.size;
+        } else {
+            EXPECT_EQ(cause, CAUSE_ENDED_EARLY) << c.content.size() << " bytes, size " << c.size;
         }
 #ifdef __GLIBC__
         EXPECT_EQ(read_requests, c.reads) << c.content.size() << " bytes, size " << c.size;
@@ -91,10 +94,11 @@ TEST(measure_size, only_a_size_above_zero_is_trusted)
     for (const auto& c : cases) {
         ASSERT_NE(c.stream, nullptr) << c.what;
         std::int64_t size = 0;
-        EXPECT_TRUE(measure_size(c.stream, size)) << c.what;
+        int cause = 0;
+        EXPECT_TRUE(measure_size(c.stream, size, cause)) << c.what;
         EXPECT_EQ(size, c.size) << c.what;
         crc_state crc = CRC_INIT;
-        EXPECT_TRUE(checksum_stream(c.stream, size, crc)) << c.what;
+        EXPECT_TRUE(checksum_stream(c.stream, size, crc, cause)) << c.what;
         EXPECT_EQ(crc, c.crc) << c.what;
         std::fclose(c.stream);
     }
@@ -117,10 +121,13 @@ TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known
         std::fputs("12345", write_only);
         std::rewind(write_only);
         crc_state crc = CRC_INIT;
-        const bool read = checksum_stream(write_only, size, crc);
+        int cause = 0;
+        const bool read = checksum_stream(write_only, size, crc, cause);
         std::fclose(write_only);
         std::filesystem::remove(path);
         EXPECT_FALSE(read) << "size " << size;
+        // The system's own cause, not a short file's.
+        EXPECT_GT(cause, 0) << "size " << size;
     }
 }
 

@@ -1,0 +1,273 @@
+// Everything that differs between Windows and POSIX: how a path is opened,
+// which streams have a size worth measuring, how a position beyond 2 GiB is
+// sought and told, how names and text pass between UTF-8 and the system,
+// and, on Windows, the stack protector's canary.
+
+// Before the first system header: on Windows, rand_s for the stack
+// protector's canary; elsewhere, 64-bit off_t for fseeko and ftello,
+// whichever target builds this file.
+#ifdef _WIN32
+#define _CRT_RAND_S
+#else
+#define _FILE_OFFSET_BITS 64
+#endif
+
+#include "files.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+
+#define WIN32_LEAN_AND_MEAN
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+// The stack protector's canary and its failure path. The compiler's support
+// library has them too, but seeds the canary through a DLL the program does
+// not otherwise import. The canary is set before main, from the system's
+// random source; the function that sets it has no canary of its own, since
+// it changes the value it would be checked against.
+extern "C" {
+void* __stack_chk_guard = nullptr;
+
+// A smashed stack ends the process at once, with the status the system's own
+// stack checks give, before anything it may have overwritten is used.
+[[noreturn]] void __stack_chk_fail()
+{
+    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
+    __builtin_unreachable();
+}
+}
+
+[[gnu::constructor, gnu::no_stack_protector]] static void seed_stack_guard()
+{
+    unsigned parts[sizeof(void*) / sizeof(unsigned)] = {};
+    for (unsigned& part : parts) {
+        // Should the random source fail: a canary of the zero, line feed and
+        // 0xFF bytes that end most string copies.
+        if (rand_s(&part) != 0) {
+            part = 0xFF0A0000U;
+        }
+    }
+    std::memcpy(&__stack_chk_guard, parts, sizeof parts);
+}
+
+static std::FILE* open_path(const path_char* path, int& cause)
+{
+    std::FILE* stream = nullptr;
+    cause = _wfopen_s(&stream, path, L"rb");
+    if (cause == 0) {
+        return stream;
+    }
+    // Windows refuses a directory as it refuses a file it may not read.
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        cause = EISDIR;
+    }
+    return nullptr;
+}
+
+// A pipe or a console may appear to seek there; only a disk file's size is
+// worth measuring.
+static bool may_have_size(std::FILE* stream)
+{
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return GetFileType(handle) == FILE_TYPE_DISK;
+}
+
+static int seek_to(std::FILE* stream, int origin) { return _fseeki64(stream, 0, origin); }
+static std::int64_t position(std::FILE* stream) { return _ftelli64(stream); }
+
+static std::wstring wide(std::string_view text)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+    return result;
+}
+
+static std::string utf8(const wchar_t* text)
+{
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
+    result.pop_back(); // the terminating NUL
+    return result;
+}
+
+static std::FILE* open_name(const std::string& name, int& cause, stream_buffer& buffer)
+{
+    return open_for_reading(wide(name).c_str(), buffer, cause);
+}
+
+static void read_binary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+std::vector<std::string> utf8_arguments(int argc, path_char* argv[])
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(utf8(argv[i]));
+    }
+    return arguments;
+}
+
+std::string portable_name(std::string name)
+{
+    for (char& c : name) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return name;
+}
+
+void use_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
+
+bool write_text(std::FILE* stream, std::string_view text, int& cause)
+{
+    // A console shows UTF-16; anything else gets the bytes.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode) != 0) {
+        std::fflush(stream);
+        const std::wstring shown = wide(text);
+        DWORD written = 0;
+        if (WriteConsoleW(handle, shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr) == 0) {
+            cause = EIO;
+            return false;
+        }
+        return true;
+    }
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+#else
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+static_assert(sizeof(off_t) == 8, "positions must be 64-bit");
+
+static std::FILE* open_path(const path_char* path, int& cause)
+{
+    std::FILE* stream = std::fopen(path, "rb");
+    if (stream == nullptr) {
+        cause = errno;
+        return nullptr;
+    }
+    // A directory opens here but has no bytes to read; Windows refuses it at
+    // the open, and so does this.
+    struct stat info {};
+    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
+        cause = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        std::fclose(stream);
+        return nullptr;
+    }
+    return stream;
+}
+
+// Here a pipe, a FIFO or a terminal says so by refusing to seek.
+static bool may_have_size(std::FILE*) { return true; }
+
+static int seek_to(std::FILE* stream, int origin) { return fseeko(stream, 0, origin); }
+static std::int64_t position(std::FILE* stream) { return ftello(stream); }
+
+// Names and text are bytes here, UTF-8 or not, passed on as they are.
+static std::FILE* open_name(const std::string& name, int& cause, stream_buffer& buffer)
+{
+    return open_for_reading(name.c_str(), buffer, cause);
+}
+
+static void read_binary(std::FILE*) {}
+
+std::vector<std::string> utf8_arguments(int argc, path_char* argv[]) { return {argv, argv + argc}; }
+
+std::string portable_name(std::string name) { return name; }
+
+void use_binary_output() {}
+
+bool write_text(std::FILE* stream, std::string_view text, int& cause)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+#endif
+
+std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& cause)
+{
+    std::FILE* stream = open_path(path, cause);
+    if (stream != nullptr) {
+        // Should this fail, the stream keeps a buffer of its own: slower, same bytes.
+        static_cast<void>(std::setvbuf(stream, buffer.bytes, _IOFBF, sizeof buffer.bytes));
+    }
+    return stream;
+}
+
+bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
+{
+    size = SIZE_UNKNOWN;
+    if (!may_have_size(stream) || seek_to(stream, SEEK_END) != 0) {
+        std::clearerr(stream);
+        return true;
+    }
+    const std::int64_t end = position(stream);
+    if (seek_to(stream, SEEK_SET) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    // A size of 0 is no proof of emptiness: the files of /proc and devices
+    // such as /dev/urandom report it and still have bytes to read. An empty
+    // file read to its end gives the same checksum as one trusted to be empty.
+    if (end > 0) {
+        size = end;
+    }
+    return true;
+}
+
+std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause)
+{
+    if (name == "-") {
+        read_binary(stdin);
+        std::clearerr(stdin); // "-" twice reads on from where the first left off
+        return stdin;
+    }
+    return open_name(name, cause, buffer);
+}
+
+bool close_named(std::FILE* stream, int& cause)
+{
+    if (stream == stdin) {
+        return true;
+    }
+    errno = 0;
+    if (std::fclose(stream) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+std::string describe_cause(int cause)
+{
+    if (cause == CAUSE_ENDED_EARLY) {
+        return "File ended before its measured size";
+    }
+    return std::strerror(cause);
+}

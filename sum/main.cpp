@@ -1,0 +1,338 @@
+// crc16sum [OPTION]... [FILE]...: a line for each FILE with its CRC-16 as
+// crc16 prints it and its name; with --check, reads such lists and checks
+// every file they name. Diagnostics go to standard error, each naming the
+// file and the cause; the exit status is 1 after any failure, else 0.
+#include <getopt.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files.hpp"
+#include "sum_list.hpp"
+
+namespace {
+
+constexpr const char* PROGRAM = "crc16sum";
+
+struct options {
+    bool check = false;
+    bool zero = false;
+    bool quiet = false;
+    bool status = false;
+    bool warn = false;
+    bool strict = false;
+    bool ignore_missing = false;
+};
+
+// Standard output, gathered into whole lines and written a few lines at a
+// time, each write at most OUTPUT_SIZE bytes: a pipe takes a write of up to
+// 4096 bytes in one piece, so lines of processes that share one never mix.
+// A longer line is written alone. Once a write fails, the run ends.
+constexpr std::size_t OUTPUT_SIZE = 4096;
+struct output {
+    std::string pending;
+    int cause = 0; // why a write failed, or 0
+};
+
+bool flush(output& out)
+{
+    if (out.cause == 0 && !out.pending.empty() && !write_text(stdout, out.pending, out.cause) && out.cause == 0) {
+        out.cause = EIO;
+    }
+    out.pending.clear();
+    return out.cause == 0;
+}
+
+void put_line(output& out, const std::string& line)
+{
+    if (out.pending.size() + line.size() > OUTPUT_SIZE) {
+        flush(out);
+    }
+    out.pending += line;
+    if (out.pending.size() >= OUTPUT_SIZE) {
+        flush(out);
+    }
+}
+
+// One line on standard error, after what standard output holds so far, so
+// that both come in order where they share a terminal.
+void diagnose(output& out, const std::string& text)
+{
+    flush(out);
+    int cause = 0;
+    static_cast<void>(write_text(stderr, std::string(PROGRAM) + ": " + text + "\n", cause));
+}
+
+void diagnose_file(output& out, const std::string& name, int cause)
+{
+    diagnose(out, name + ": " + describe_cause(cause));
+}
+
+// The status a run ends with, from the one thing that decides it: whether
+// anything failed; and the words for output that could not be written.
+int finish(output& out, bool failed)
+{
+    if (!flush(out)) {
+        diagnose(out, "write error: " + describe_cause(out.cause));
+        return 1;
+    }
+    return failed ? 1 : 0;
+}
+
+int usage_error(const std::string& what)
+{
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", PROGRAM, what.c_str(), PROGRAM);
+    return 1;
+}
+
+// The lines of a list, read through a buffer: false at its end.
+struct line_reader {
+    std::FILE* stream;
+    char bytes[CHUNK_SIZE];
+    std::size_t at = 0;
+    std::size_t end = 0;
+};
+
+bool read_line(line_reader& reader, std::string& line)
+{
+    line.clear();
+    bool any = false;
+    for (;;) {
+        if (reader.at == reader.end) {
+            reader.at = 0;
+            reader.end = std::fread(reader.bytes, 1, sizeof reader.bytes, reader.stream);
+            if (reader.end == 0) {
+                return any;
+            }
+        }
+        any = true;
+        const char* start = reader.bytes + reader.at;
+        const std::size_t left = reader.end - reader.at;
+        const auto* line_feed = static_cast<const char*>(std::memchr(start, '\n', left));
+        const std::size_t taken = line_feed != nullptr ? static_cast<std::size_t>(line_feed - start) : left;
+        line.append(start, taken);
+        reader.at += line_feed != nullptr ? taken + 1 : taken;
+        if (line_feed != nullptr) {
+            return true;
+        }
+    }
+}
+
+std::string counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Checks every file that the list `list` names; false where anything failed.
+bool check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
+                stream_buffer& file_buffer)
+{
+    int cause = 0;
+    std::FILE* stream = open_named(list, list_buffer, cause);
+    if (stream == nullptr) {
+        diagnose_file(out, list, cause);
+        return false;
+    }
+    static line_reader reader;
+    reader.stream = stream;
+    reader.at = reader.end = 0;
+    std::size_t line_number = 0, malformed = 0, entries = 0, unreadable = 0, mismatched = 0, matched = 0;
+    std::string text;
+    while (read_line(reader, text) && out.cause == 0) {
+        ++line_number;
+        const sum_line line = parse_sum_line(text);
+        if (line.kind == line_kind::comment) {
+            continue;
+        }
+        if (line.kind == line_kind::malformed) {
+            ++malformed;
+            if (opts.warn && !opts.status) {
+                diagnose(out, list + ": " + std::to_string(line_number) + ": improperly formatted CRC-16 checksum line");
+            }
+            continue;
+        }
+        ++entries;
+        const file_checksum result = checksum_named(line.name, file_buffer);
+        const char* verdict = nullptr; // none for a match under --quiet
+        if (result.stage != file_stage::checksummed) {
+            if (opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT) {
+                continue;
+            }
+            diagnose_file(out, line.name, result.cause);
+            verdict = "FAILED open or read";
+            ++unreadable;
+        } else if (result.crc != line.crc) {
+            verdict = "FAILED";
+            ++mismatched;
+        } else {
+            verdict = opts.quiet ? nullptr : "OK";
+            ++matched;
+        }
+        if (verdict != nullptr && !opts.status) {
+            put_line(out, format_verdict_line(line.name, verdict, LINE_END));
+        }
+    }
+    bool read = std::ferror(stream) == 0;
+    if (!read) {
+        cause = errno != 0 ? errno : EIO;
+    }
+    read = close_named(stream, cause) && read;
+    if (!read) {
+        diagnose_file(out, list, cause);
+    }
+
+    bool failed = !read || unreadable != 0 || mismatched != 0 || (opts.strict && malformed != 0);
+    if (entries == 0) {
+        diagnose(out, list + ": no properly formatted checksum lines found");
+        failed = true;
+    } else if (opts.ignore_missing && unreadable + mismatched + matched == 0) {
+        diagnose(out, list + ": no file was verified");
+        failed = true;
+    }
+    if (!opts.status) {
+        if (malformed != 0) {
+            diagnose(out, "WARNING: " + counted(malformed, "line is", "lines are") + " improperly formatted");
+        }
+        if (unreadable != 0) {
+            diagnose(out, "WARNING: " + counted(unreadable, "listed file", "listed files") + " could not be read");
+        }
+        if (mismatched != 0) {
+            diagnose(out, "WARNING: " + counted(mismatched, "computed checksum", "computed checksums") + " did NOT match");
+        }
+    }
+    return !failed;
+}
+
+// One line for the operand `name`, or its diagnostic; false where it failed.
+bool sum_file(const options& opts, output& out, const std::string& name, stream_buffer& buffer)
+{
+    const file_checksum result = checksum_named(name, buffer);
+    if (result.stage != file_stage::checksummed) {
+        diagnose_file(out, name, result.cause);
+        return false;
+    }
+    const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
+    put_line(out, format_sum_line(result.crc, portable_name(name), end, !opts.zero));
+    return true;
+}
+
+void print_help()
+{
+    std::printf("Usage: %s [OPTION]... [FILE]...\n", PROGRAM);
+    std::fputs(
+        "Print or check CRC-16/ARC checksums: for each FILE, a line with its checksum\n"
+        "as crc16 prints it (0x and four upper-case hexadecimal digits), two spaces\n"
+        "and its name.\n"
+        "\n"
+        "With no FILE, or when FILE is -, read standard input.\n"
+        "\n"
+        "  -c, --check           read lists of checksums from the FILEs and check them\n"
+        "  -z, --zero            end each output line with NUL, not newline, and do\n"
+        "                        not escape file names\n"
+        "\n"
+        "Only when checking:\n"
+        "      --ignore-missing  do not fail or report on files that do not exist\n"
+        "      --quiet           do not print OK for each file that matched\n"
+        "      --status          print nothing; the exit status tells the result\n"
+        "      --strict          exit non-zero on improperly formatted lines\n"
+        "  -w, --warn            warn about each improperly formatted line\n"
+        "\n"
+        "      --help            display this help and exit\n"
+        "      --version         output version information and exit\n"
+        "\n"
+        "Exit status: 0 when every file was read and, when checking, matched its\n"
+        "line; 1 otherwise.\n",
+        stdout);
+}
+
+enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, HELP, VERSION };
+
+int run(std::vector<std::string> arguments)
+{
+    static const option LONG_OPTIONS[] = {
+        {"check", no_argument, nullptr, 'c'},
+        {"zero", no_argument, nullptr, 'z'},
+        {"warn", no_argument, nullptr, 'w'},
+        {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
+        {"quiet", no_argument, nullptr, QUIET},
+        {"status", no_argument, nullptr, STATUS},
+        {"strict", no_argument, nullptr, STRICT},
+        {"help", no_argument, nullptr, HELP},
+        {"version", no_argument, nullptr, VERSION},
+        {nullptr, 0, nullptr, 0},
+    };
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(arguments.size());
+
+    options opts;
+    const char* check_only = nullptr; // the first option that only --check takes
+    opterr = 0;
+    for (int option; (option = getopt_long(argc, argv.data(), ":czw", LONG_OPTIONS, nullptr)) != -1;) {
+        switch (option) {
+        case 'c': opts.check = true; break;
+        case 'z': opts.zero = true; break;
+        case 'w': opts.warn = true; check_only = check_only ? check_only : "--warn"; break;
+        case IGNORE_MISSING: opts.ignore_missing = true; check_only = check_only ? check_only : "--ignore-missing"; break;
+        case QUIET: opts.quiet = true; check_only = check_only ? check_only : "--quiet"; break;
+        case STATUS: opts.status = true; check_only = check_only ? check_only : "--status"; break;
+        case STRICT: opts.strict = true; check_only = check_only ? check_only : "--strict"; break;
+        case HELP: print_help(); return std::fflush(stdout) == 0 ? 0 : 1;
+        case VERSION:
+            std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        default: {
+            const std::string given = argv[static_cast<std::size_t>(optind - 1)];
+            if (optopt == 0) {
+                return usage_error("unrecognized option '" + given + "'");
+            }
+            if (optopt < 256 && given.rfind("--", 0) != 0) {
+                return usage_error(std::string("invalid option -- '") + static_cast<char>(optopt) + "'");
+            }
+            return usage_error("option '" + given.substr(0, given.find('=')) + "' doesn't allow an argument");
+        }
+        }
+    }
+    if (check_only != nullptr && !opts.check) {
+        return usage_error(std::string("the ") + check_only + " option is meaningful only when verifying checksums");
+    }
+    if (opts.zero && opts.check) {
+        return usage_error("the --zero option is meaningful only when printing checksums");
+    }
+
+    // In the order getopt_long has left them: the operands after the options.
+    std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
+    if (operands.empty()) {
+        operands.emplace_back("-");
+    }
+    use_binary_output();
+    static_cast<void>(std::setvbuf(stdout, nullptr, _IONBF, 0)); // output gathers whole lines itself
+    output out;
+    static stream_buffer buffer, list_buffer;
+    bool failed = false;
+    for (const std::string& operand : operands) {
+        const bool done = opts.check ? check_list(opts, out, operand, list_buffer, buffer) : sum_file(opts, out, operand, buffer);
+        failed = !done || failed;
+        if (out.cause != 0) {
+            break;
+        }
+    }
+    return finish(out, failed);
+}
+
+} // namespace
+
+#ifdef _WIN32
+// The Windows shells hand wildcards over as they are: the C runtime expands
+// them in the operands, as users of a Windows program expect.
+extern "C" int _dowildcard = -1;
+int wmain(int argc, wchar_t* argv[]) { return run(utf8_arguments(argc, argv)); }
+#else
+int main(int argc, char* argv[]) { return run(utf8_arguments(argc, argv)); }
+#endif
