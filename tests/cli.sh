@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Runs crc16 as a process and checks what it writes, byte for byte, and how it exits.
-# usage: cli.sh CASE PROGRAM [EMULATOR...]   (exit 77: the case cannot exist there)
+# Runs crc16 and crc16sum as processes and checks what they write, byte for
+# byte, and how they exit: crc16sum must give each file the checksum or the
+# refusal that crc16 gives it.
+# usage: cli.sh CASE CRC16 CRC16SUM [EMULATOR...]   (exit 77: the case cannot exist there)
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error"
-case_name=$1 program=$2
-shift 2
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission"
+case_name=$1 program=$2 sum_program=$3
+shift 3
 crc16=("$@" "$program")
+crc16sum=("$@" "$sum_program")
 windows=${CRC16_TARGET_WINDOWS:-0}
 eol=$'\n'
 [ "$windows" = 1 ] && eol=$'\r\n'
@@ -28,6 +31,15 @@ skip_on_windows() {
 
 pattern() { yes 0123456789abcdef | head -c "$1"; }
 
+# expect_sum STDOUT STDERR STATUS ARG...: check_run of crc16sum with the args.
+expect_sum() {
+    local want=$1 want_err=$2 want_status=$3
+    shift 3
+    check_run "$want" "$want_err" "$want_status" "${crc16sum[@]}" "$@"
+}
+# Its diagnostic for a name and a cause, less the line end.
+said() { printf 'crc16sum: %s: %s' "$1" "$2"; }
+
 case $case_name in
 no-argument)
     expect "$no_path" 255 ;;
@@ -36,10 +48,13 @@ missing-file)
     expect "$open_failed" 255 no-such-file
     expect "$open_failed" 255 --help
     printf 123456789 >-x
-    expect 0xBB3D 0 ./-x ;;
+    expect 0xBB3D 0 ./-x
+    # crc16sum goes on after a file it cannot open; -- ends its options.
+    expect_sum "0xBB3D  -x$eol" "$(said no-such-file "No such file or directory")$eol" 1 no-such-file -- -x ;;
 directory)
     mkdir dir
-    expect "$open_failed" 255 dir ;;
+    expect "$open_failed" 255 dir
+    expect_sum "" "$(said dir "Is a directory")$eol" 1 dir ;;
 extra-arguments)
     printf 123456789 >digits
     expect 0xBB3D 0 digits no-such-file --help ;;
@@ -48,6 +63,7 @@ contents)
     while read -r kind content sum; do
         if [ "$kind" = printf ]; then printf "$content" >f; else pattern "$content" >f; fi
         expect "$sum" 0 f
+        expect_sum "$sum  f$eol" "" 0 f
     done <<'TABLE'
 printf 123456789 0xBB3D
 printf abc 0x9738
@@ -69,7 +85,8 @@ over-4gib)
     expect 0xBB3D 0 big ;;
 wide-name)
     printf abc >'é€漢字.txt'
-    expect 0x9738 0 'é€漢字.txt' ;;
+    expect 0x9738 0 'é€漢字.txt'
+    expect_sum "0x9738  é€漢字.txt$eol" "" 0 'é€漢字.txt' ;;
 fifo)
     skip_on_windows "a FIFO"
     mkfifo fifo
@@ -79,8 +96,15 @@ fifo)
     # A program that never opened the FIFO left the writer waiting for a reader.
     kill "$writer" 2>/dev/null
     wait "$writer"
+    printf 123456789 >fifo &
+    writer=$!
+    expect_sum "0xBB3D  fifo$eol" "" 0 fifo
+    kill "$writer" 2>/dev/null
+    wait "$writer"
     # A pipe on standard input, with expect in this shell, where its failures count.
-    expect 0xE3A2 0 /dev/stdin < <(pattern 8192) ;;
+    expect 0xE3A2 0 /dev/stdin < <(pattern 8192)
+    expect_sum "0xE3A2  -$eol" "" 0 < <(pattern 8192)
+    expect_sum "0xE3A2  -${eol}0x0000  -$eol" "" 0 - - < <(pattern 8192) ;;
 unsized)
     # Seekable, yet reporting a size of 0: read to the end all the same.
     if [ "$windows" = 1 ]; then
@@ -91,6 +115,7 @@ unsized)
     [ -r /proc/version ] || { echo "skipped: no /proc here"; exit 77; }
     cat /proc/version | "${crc16[@]}" /dev/stdin >piped 2>/dev/null
     expect "$(cat piped)" 0 /proc/version
+    expect_sum "$(cat piped)  /proc/version$eol" "" 0 /proc/version
     [ "$(cat piped)" != 0x0000 ] || fail "/proc/version through a pipe gave 0x0000" ;;
 endless)
     skip_on_windows "/dev/zero"
@@ -118,12 +143,113 @@ full-output)
     "${crc16[@]}" digits >&4 2>err
     verify "" 141 "$?" "stdout on a closed pipe"
     (trap '' PIPE; exec "${crc16[@]}" digits >&4 2>err)
-    verify "" 255 "$?" "stdout on a closed pipe, SIGPIPE ignored" ;;
+    verify "" 255 "$?" "stdout on a closed pipe, SIGPIPE ignored"
+    # crc16sum says why, and never ends with 0 over a lost list.
+    "${crc16sum[@]}" digits >/dev/full 2>err
+    verify "" 1 "$?" "crc16sum, stdout on /dev/full" "$(said "write error" "No space left on device")$eol"
+    (trap '' PIPE; exec "${crc16sum[@]}" digits >&4 2>err)
+    verify "" 1 "$?" "crc16sum, stdout on a closed pipe, SIGPIPE ignored" "$(said "write error" "Broken pipe")$eol" ;;
 read-error)
     # Opens and seeks, then fails at the first read.
     skip_on_windows "/proc/self/mem"
     [ -r /proc/self/mem ] || { echo "skipped: no /proc here"; exit 77; }
-    expect "$read_failed" 255 /proc/self/mem ;;
+    expect "$read_failed" 255 /proc/self/mem
+    expect_sum "" "$(said /proc/self/mem "Input/output error")$eol" 1 /proc/self/mem ;;
+sum-names)
+    # Each name reads back unchanged from the list it was written to.
+    names=("with space" "-dash" "é€漢字")
+    [ "$windows" = 1 ] || names+=('back\slash' $'line\nfeed' $'carriage\rreturn')
+    for name in "${names[@]}"; do printf %s "$name" >"./$name"; done
+    "${crc16sum[@]}" -- "${names[@]}" >list 2>err
+    [ $? = 0 ] && [ ! -s err ] || fail "crc16sum -- ${names[*]}: $(cat err)"
+    [ "$(grep -c . list)" = ${#names[@]} ] || fail "not one line a name: $(cat list)"
+    verdicts=""
+    for name in "${names[@]}"; do
+        case $name in *[\\$'\n\r']*) verdicts+="\\" ;; esac
+        verdicts+="$(printf %s "$name" | sed 's/\\/\\\\/g; s/\r/\\r/g' | sed ':a;N;s/\n/\\n/;ba'): OK$eol"
+    done
+    expect_sum "$verdicts" "" 0 --check list
+    printf abc >'a b'
+    expect_sum "0x9738  a b$eol" "" 0 'a b'
+    "${crc16sum[@]}" -z 'a b' 'a b' >out 2>err
+    [ $? = 0 ] && [ ! -s err ] || fail "crc16sum -z: $(cat err)"
+    [ "$(od -An -c out)" = "$(printf '0x9738  a b\0000x9738  a b\000' | od -An -c)" ] || fail "-z: $(od -An -c out)"
+    if [ "$windows" = 1 ]; then
+        # Written with /, read with either.
+        mkdir d && printf abc >d/f
+        expect_sum "0x9738  d/f$eol" "" 0 'd\f'
+        printf '0x9738  d\\f\n0x9738  d/f\n' >list
+        expect_sum "d\\f: OK${eol}d/f: OK$eol" "" 0 -c list
+    else
+        printf '\\0x9738  a\\nb\n' >list
+        printf abc >$'a\nb'
+        expect_sum "\\a\\nb: OK$eol" "" 0 -c list
+    fi ;;
+sum-check)
+    # Each row: the options, then what --check prints and its status, over
+    # a list with a match, a changed file, a missing one and a bad line.
+    printf 123456789 >good && printf abc >changed
+    printf '0xBB3D  good\n0x0000  changed\n0x1234  missing\nnot a line\n' >list
+    printf '0xbb3d *good\r\nBB3D  good\r\n\r\n# a comment\r\n' >crlf
+    printf '0xBB3D  good\nnot a line\n' >bad
+    printf '0x1234  missing\n' >gone
+    printf '# nothing\n\nno\n' >empty
+    ok="good: OK$eol" changed="changed: FAILED$eol" missing="missing: FAILED open or read$eol"
+    no_file=$(said missing "No such file or directory")$eol
+    bad_line="crc16sum: WARNING: 1 line is improperly formatted$eol"
+    unread="crc16sum: WARNING: 1 listed file could not be read$eol"
+    mismatch="crc16sum: WARNING: 1 computed checksum did NOT match$eol"
+    while IFS='|' read -r options list want want_err status; do
+        eval "want=\"$want\" want_err=\"$want_err\""
+        # shellcheck disable=SC2086
+        expect_sum "$want" "$want_err" "$status" $options "$list"
+    done <<'TABLE'
+-c|list|$ok$changed$missing|$no_file$bad_line$unread$mismatch|1
+-c --quiet|list|$changed$missing|$no_file$bad_line$unread$mismatch|1
+-c --status|list||$no_file|1
+-c --warn|list|$ok$changed$missing|$no_file$(said list "4: improperly formatted CRC-16 checksum line")$eol$bad_line$unread$mismatch|1
+-c --ignore-missing|list|$ok$changed|$bad_line$mismatch|1
+-c|crlf|$ok$ok||0
+-c|bad|$ok|$bad_line|0
+-c --strict|bad|$ok|$bad_line|1
+-c --ignore-missing|gone||$(said gone "no file was verified")$eol|1
+-c|empty||$(said empty "no properly formatted checksum lines found")$eol$bad_line|1
+-c|no-list||$(said no-list "No such file or directory")$eol|1
+TABLE
+    # Options after the lists, and one warning for each list.
+    expect_sum "" "$bad_line" 0 --check crlf bad --quiet ;;
+sum-options)
+    printf 123456789 >digits
+    try=$'\nTry \'crc16sum --help\' for more information.'"$eol"
+    # the arguments, then the stderr they give; the status is 1 for each
+    while IFS='|' read -r arguments want_err; do
+        eval "want_err=\"$want_err\""
+        # shellcheck disable=SC2086
+        expect_sum "" "$want_err" 1 $arguments
+    done <<'TABLE'
+--bogus digits|crc16sum: unrecognized option '--bogus'$try
+-x digits|crc16sum: invalid option -- 'x'$try
+--check=1 digits|crc16sum: option '--check' doesn't allow an argument$try
+digits --quiet|crc16sum: the --quiet option is meaningful only when verifying checksums$try
+--status digits|crc16sum: the --status option is meaningful only when verifying checksums$try
+-w digits|crc16sum: the --warn option is meaningful only when verifying checksums$try
+--strict digits|crc16sum: the --strict option is meaningful only when verifying checksums$try
+--ignore-missing digits|crc16sum: the --ignore-missing option is meaningful only when verifying checksums$try
+-c -z digits|crc16sum: the --zero option is meaningful only when printing checksums$try
+TABLE
+    "${crc16sum[@]}" --help >out 2>err
+    verify "$(cat out)$eol" 0 $? "crc16sum --help"
+    require "--help" '^Usage: crc16sum \[OPTION\]\.\.\. \[FILE\]\.\.\.' "$(cat out)"
+    expect_sum "crc16sum (crc16) $CRC16_VERSION$eol" "" 0 --version digits ;;
+sum-permission)
+    # Root reads everything: the case runs as nobody.
+    skip_on_windows "a file's mode"
+    command -v setpriv >/dev/null && [ "$(id -u)" = 0 ] || { echo "skipped: needs root and setpriv"; exit 77; }
+    printf 123456789 >secret && chmod 000 secret && printf abc >open && chmod 755 "$work"
+    crc16sum=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${crc16sum[@]}")
+    expect_sum "0x9738  open$eol" "$(said secret "Permission denied")$eol" 1 secret open
+    printf '0xBB3D  secret\n' >list
+    expect_sum "secret: FAILED open or read$eol" "$(said secret "Permission denied")${eol}crc16sum: WARNING: 1 listed file could not be read$eol" 1 -c list ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;

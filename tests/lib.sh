@@ -22,26 +22,36 @@ use_temp_folder() {
     trap 'exit 143' TERM
 }
 
-# expect STDOUT STATUS ARG...: runs the command in the array crc16 with the
-# args, stdin as the caller set it, stdout and stderr to the files out and err
-# in the current folder, and checks both and the exit status.
-expect() {
-    local want=$1 want_status=$2 status
-    shift 2
-    "${crc16[@]}" "$@" >out 2>err
+# check_run STDOUT STDERR STATUS COMMAND...: runs COMMAND, stdin as the
+# caller set it, stdout and stderr to the files out and err in the current
+# folder, and checks both byte for byte and the exit status.
+check_run() {
+    local want=$1 want_err=$2 want_status=$3 status
+    shift 3
+    "$@" >out 2>err
     status=$?
-    verify "$want" "$want_status" "$status" "$*"
+    verify "$want" "$want_status" "$status" "$*" "$want_err"
 }
 
-# verify STDOUT STATUS GOT_STATUS WHAT: out holds STDOUT byte for byte, the
-# status is STATUS, and err is empty.
+# expect STDOUT STATUS ARG...: check_run of the command in the array crc16
+# with the args, which must write nothing to stderr.
+expect() {
+    local want=$1 want_status=$2
+    shift 2
+    check_run "$want" "" "$want_status" "${crc16[@]}" "$@"
+}
+
+# verify STDOUT STATUS GOT_STATUS WHAT [STDERR]: out holds STDOUT and err
+# holds STDERR (by default nothing), byte for byte, and the status is STATUS.
 verify() {
-    local want=$1 want_status=$2 status=$3 what=$4
+    local want=$1 want_status=$2 status=$3 what=$4 want_err=${5:-}
     if [ "$(od -An -c out)" != "$(printf '%s' "$want" | od -An -c)" ]; then
         fail "[$what]: stdout was '$(od -An -c out)', expected '$(printf '%s' "$want" | od -An -c)'"
     fi
     [ "$status" = "$want_status" ] || fail "[$what]: exit status $status, expected $want_status"
-    [ ! -s err ] || fail "[$what]: wrote to stderr: $(cat err)"
+    if [ "$(od -An -c err)" != "$(printf '%s' "$want_err" | od -An -c)" ]; then
+        fail "[$what]: stderr was '$(cat err)', expected '$want_err'"
+    fi
 }
 
 finish() {
