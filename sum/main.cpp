@@ -172,7 +172,7 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
             ++matched;
         }
         if (verdict != nullptr && !opts.status) {
-            put_line(out, format_verdict_line(line.name, verdict, LINE_END));
+            put_line(out, format_verdict_line(portable_name(line.name), verdict, LINE_END));
         }
     }
     bool read = std::ferror(stream) == 0;
@@ -331,7 +331,9 @@ int run(std::vector<std::string> arguments)
 #ifdef _WIN32
 // The Windows shells hand wildcards over as they are: the C runtime expands
 // them in the operands, as users of a Windows program expect.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 int wmain(int argc, wchar_t* argv[]) { return run(utf8_arguments(argc, argv)); }
 #else
 int main(int argc, char* argv[]) { return run(utf8_arguments(argc, argv)); }

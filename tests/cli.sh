@@ -179,7 +179,7 @@ sum-names)
         mkdir d && printf abc >d/f
         expect_sum "0x9738  d/f$eol" "" 0 'd\f'
         printf '0x9738  d\\f\n0x9738  d/f\n' >list
-        expect_sum "d\\f: OK${eol}d/f: OK$eol" "" 0 -c list
+        expect_sum "d/f: OK${eol}d/f: OK$eol" "" 0 -c list
     else
         printf '\\0x9738  a\\nb\n' >list
         printf abc >$'a\nb'
@@ -220,7 +220,7 @@ TABLE
     expect_sum "" "$bad_line" 0 --check crlf bad --quiet ;;
 sum-options)
     printf 123456789 >digits
-    try=$'\nTry \'crc16sum --help\' for more information.'"$eol"
+    try="${eol}Try 'crc16sum --help' for more information.$eol"
     # the arguments, then the stderr they give; the status is 1 for each
     while IFS='|' read -r arguments want_err; do
         eval "want_err=\"$want_err\""
@@ -238,7 +238,7 @@ digits --quiet|crc16sum: the --quiet option is meaningful only when verifying ch
 -c -z digits|crc16sum: the --zero option is meaningful only when printing checksums$try
 TABLE
     "${crc16sum[@]}" --help >out 2>err
-    verify "$(cat out)$eol" 0 $? "crc16sum --help"
+    [ $? = 0 ] && [ ! -s err ] || fail "crc16sum --help: $(cat err)"
     require "--help" '^Usage: crc16sum \[OPTION\]\.\.\. \[FILE\]\.\.\.' "$(cat out)"
     expect_sum "crc16sum (crc16) $CRC16_VERSION$eol" "" 0 --version digits ;;
 sum-permission)
