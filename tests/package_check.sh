@@ -35,8 +35,11 @@ done
 as_root=() not_run=""
 [ "$(id -u)" = 0 ] || { as_root=(unshare -r) && unshare -r true 2>/dev/null; } || not_run="neither root nor unshare -r"
 in_empty_root() {
-    require "$2 is static" 'static(-pie)? linked|statically linked' "$(file -b "$1$2")"
-    require "$2 has read-only relocations" 'GNU_RELRO' "$(readelf --wide -l "$1$2")"
+    local program
+    for program in "$2" "${2}sum"; do
+        require "$program is static" 'static(-pie)? linked|statically linked' "$(file -b "$1$program")"
+        require "$program has read-only relocations" 'GNU_RELRO' "$(readelf --wide -l "$1$program")"
+    done
     [ -z "$not_run" ] || return
     local run=("$2")
     [ -z "${CRC16_EMULATOR:-}" ] || { cp "$CRC16_EMULATOR" "$1/emulator" && run=(/emulator "$2"); }
@@ -44,6 +47,8 @@ in_empty_root() {
     expect 0xBB3D 0 /digits
     expect $'Too few command-line arguments.\n' 255
     expect $'Fail to open file.\n' 255 /no-such-file
+    crc16=("${as_root[@]}" chroot "$1" "${run[@]}sum")
+    expect $'0xBB3D  /digits\n' 0 /digits
 }
 touch "$work/now"
 for archive in "${archives[@]}"; do
@@ -60,7 +65,7 @@ done
 
 for rpm in "${rpms[@]}"; do
     query() { rpm -qp --queryformat "$1" "$rpm"; }
-    [ "$(query '[%{FILENAMES} ]')" = "/usr/bin/crc16 /usr/share/doc/crc16 /usr/share/doc/crc16/LICENSE /usr/share/doc/crc16/README.md /usr/share/man/man1/crc16.1.gz " ] ||
+    [ "$(query '[%{FILENAMES} ]')" = "/usr/bin/crc16 /usr/bin/crc16sum /usr/share/doc/crc16 /usr/share/doc/crc16/LICENSE /usr/share/doc/crc16/README.md /usr/share/man/man1/crc16.1.gz /usr/share/man/man1/crc16sum.1.gz " ] ||
         fail "the .rpm holds other paths than its own: $(query '[%{FILENAMES} ]')"
     # dpkg's Description: the summary, then the description indented by a space.
     [ ${#debs[@]} = 0 ] || [ "$(query '%{SUMMARY}\n%{DESCRIPTION}')" = "$(dpkg-deb -f "${debs[0]}" Description | sed 's/^ //')" ] ||
@@ -87,7 +92,8 @@ if [ -n "$lintian" ]; then
     listing=$(dpkg-deb -c "$deb")
     require "copyright file" ' \./usr/share/doc/crc16/copyright$' "$listing"
     require "changelog" ' \./usr/share/doc/crc16/changelog\.gz$' "$listing"
-    require "gzipped man page" ' \./usr/share/man/man1/crc16\.1\.gz$' "$listing"
+    require "gzipped man pages" ' \./usr/share/man/man1/crc16\.1\.gz$' "$listing"
+    require "gzipped man pages" ' \./usr/share/man/man1/crc16sum\.1\.gz$' "$listing"
     dpkg-deb -x "$deb" "$work/root"
     if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
         # "Wed, 09 Dec 2026 ..." in the changelog's trailer: the man page's "2026-12-09".
@@ -95,8 +101,10 @@ if [ -n "$lintian" ]; then
             awk '{printf "%s-%02d-%02d", $1, index("JanFebMarAprMayJunJulAugSepOctNovDec", $2) / 3 + 1, $3}')
         require "man page dated as the changelog" "^\\.TH CRC16 1 \"$day\"" "$(gzip -dc "$work/root/usr/share/man/man1/crc16.1.gz")"
     fi
-    require "immediate binding" '\(BIND_NOW\)|\(FLAGS_1\).*NOW' "$(readelf --wide -d "$work/root/usr/bin/crc16")"
-    require "stack protector" '__stack_chk_fail' "$(readelf --wide --dyn-syms "$work/root/usr/bin/crc16")"
+    for program in crc16 crc16sum; do
+        require "$program: immediate binding" '\(BIND_NOW\)|\(FLAGS_1\).*NOW' "$(readelf --wide -d "$work/root/usr/bin/$program")"
+        require "$program: stack protector" '__stack_chk_fail' "$(readelf --wide --dyn-syms "$work/root/usr/bin/$program")"
+    done
     # Everything lintian says, infos included, is shown; errors, warnings and
     # any hardening tag fail.
     report=$("$lintian" --display-info --fail-on error,warning "$deb" 2>/dev/null) ||
