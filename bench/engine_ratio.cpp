@@ -87,7 +87,7 @@ int main(int argc, char** argv)
         return 77;
     }
     bool held = true;
-    for (std::size_t size : {std::size_t{1024}, std::size_t{4096}, std::size_t{1} << 20}) {
+    for (std::size_t size : {std::size_t{1024}, std::size_t{4095}, std::size_t{4096}, std::size_t{1} << 20}) {
         medians got = measure(size, rounds);
         for (int tried = 1; got.ratio < floor && tried < GUARD_TRIES; ++tried) {
             got = measure(size, rounds);

@@ -19,7 +19,7 @@
 # bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
 # builds (other compilers, other targets) in turn, round by round (ROUNDS,
 # default 11), and prints for each the median of its ratios, engine against
-# plain loop, and of the engine's rates, with 4096-byte and 1 MiB buffers.
+# plain loop, and of the engine's rates, with buffers of 1 KiB, 4095 and 4096 bytes and 1 MiB.
 #
 # A program ending in .exe runs under Wine's loader for its width, in the
 # Wine prefix of the build it comes from.
@@ -52,7 +52,7 @@ engines() {
         done
     done
     for i in $(seq $#); do
-        for size in 1024 4096 1048576; do
+        for size in 1024 4095 4096 1048576; do
             printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx, crc_update %.0f MiB/s\n' "${!i}" "$size" \
                 "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)" \
                 "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"

@@ -130,24 +130,22 @@ std::string portable_name(std::string name)
 
 void use_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
 
-bool write_text(std::FILE* stream, std::string_view text, int& cause)
+// A console shows UTF-16, and takes it as such; anything else gets the bytes.
+static HANDLE handle_of(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
+
+static bool is_console(std::FILE* stream)
 {
-    // A console shows UTF-16; anything else gets the bytes.
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     DWORD mode = 0;
-    if (GetConsoleMode(handle, &mode) != 0) {
-        std::fflush(stream);
-        const std::wstring shown = wide(text);
-        DWORD written = 0;
-        if (WriteConsoleW(handle, shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr) == 0) {
-            cause = EIO;
-            return false;
-        }
-        return true;
-    }
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) {
-        cause = errno != 0 ? errno : EIO;
+    return GetConsoleMode(handle_of(stream), &mode) != 0;
+}
+
+static bool write_console(std::FILE* stream, std::string_view text, int& cause)
+{
+    std::fflush(stream);
+    const std::wstring shown = wide(text);
+    DWORD written = 0;
+    if (WriteConsoleW(handle_of(stream), shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr) == 0) {
+        cause = EIO;
         return false;
     }
     return true;
@@ -198,15 +196,9 @@ std::string portable_name(std::string name) { return name; }
 
 void use_binary_output() {}
 
-bool write_text(std::FILE* stream, std::string_view text, int& cause)
-{
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) {
-        cause = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
-}
+// A terminal takes the bytes as they are.
+static bool is_console(std::FILE*) { return false; }
+static bool write_console(std::FILE*, std::string_view, int&) { return false; }
 
 #endif
 
@@ -258,6 +250,19 @@ bool close_named(std::FILE* stream, int& cause)
     }
     errno = 0;
     if (std::fclose(stream) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+bool write_text(std::FILE* stream, std::string_view text, int& cause)
+{
+    if (is_console(stream)) {
+        return write_console(stream, text, cause);
+    }
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) {
         cause = errno != 0 ? errno : EIO;
         return false;
     }
