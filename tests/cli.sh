@@ -180,6 +180,9 @@ sum-names)
         expect_sum "0x9738  d/f$eol" "" 0 'd\f'
         printf '0x9738  d\\f\n0x9738  d/f\n' >list
         expect_sum "d/f: OK${eol}d/f: OK$eol" "" 0 -c list
+        # crc16sum expands wildcards, as the Windows shells do not; crc16 opens what it is given.
+        expect_sum "0x9738  a b${eol}0x9738  d/f$eol" "" 0 'a*' 'd\*'
+        expect "$open_failed" 255 'a*'
     else
         printf '\\0x9738  a\\nb\n' >list
         printf abc >$'a\nb'
