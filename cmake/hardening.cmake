@@ -65,7 +65,7 @@ check_cxx_source_compiles("
 #endif
 int main() { return 0; }" crc16_fortifies_already)
 unset(CMAKE_REQUIRED_FLAGS)
-if(CRC16_SANITIZE)
+if(CRC16_SANITIZED)
   target_compile_options(crc16_build_options INTERFACE -U_FORTIFY_SOURCE)
 elseif(NOT crc16_fortifies_already)
   target_compile_options(crc16_build_options INTERFACE

@@ -50,7 +50,7 @@ function(crc16_add_program name)
   # are shared, the packages carry the dynamic program.
   check_linker_flag(CXX -static-pie crc16_links_static_pie)
   check_linker_flag(CXX -static crc16_links_static)
-  if(CRC16_SANITIZE OR NOT (crc16_links_static_pie OR crc16_links_static))
+  if(CRC16_SANITIZED OR NOT (crc16_links_static_pie OR crc16_links_static))
     message(STATUS "No static ${name}: the .tar.gz and the .rpm carry the dynamic one")
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT static EXCLUDE_FROM_ALL)
     return()

@@ -104,3 +104,7 @@ void use_binary_output();
 // Writes UTF-8 text to `stream` whole, or shown as the characters it holds
 // where the stream is a console. False, with `cause`, where it fails.
 bool write_text(std::FILE* stream, std::string_view text, int& cause);
+
+// How many processors this process may run on: its affinity where the
+// system has one, else every processor there is.
+std::size_t processors_available();

@@ -130,6 +130,19 @@ std::string portable_name(std::string name)
 
 void use_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
 
+std::size_t processors_available()
+{
+    DWORD_PTR process = 0, system = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) == 0) {
+        return 1;
+    }
+    std::size_t count = 0;
+    for (; process != 0; process &= process - 1) {
+        ++count;
+    }
+    return count > 0 ? count : 1;
+}
+
 // A console shows UTF-16, and takes it as such; anything else gets the bytes.
 static HANDLE handle_of(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
@@ -155,6 +168,10 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sched.h>
+#endif
 
 static_assert(sizeof(off_t) == 8, "positions must be 64-bit");
 
@@ -195,6 +212,19 @@ std::vector<std::string> utf8_arguments(int argc, path_char* argv[]) { return {a
 std::string portable_name(std::string name) { return name; }
 
 void use_binary_output() {}
+
+std::size_t processors_available()
+{
+#ifdef __linux__
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
+        return static_cast<std::size_t>(CPU_COUNT(&set));
+    }
+#endif
+    const long count = sysconf(_SC_NPROCESSORS_ONLN);
+    return count > 0 ? static_cast<std::size_t>(count) : 1;
+}
 
 // A terminal takes the bytes as they are.
 static bool is_console(std::FILE*) { return false; }

@@ -6,16 +6,20 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "files.hpp"
+#include "jobs.hpp"
 #include "sum_list.hpp"
 
 namespace {
 
 constexpr const char* PROGRAM = "crc16sum";
+// More jobs than this are refused: threads beyond it only cost memory.
+constexpr unsigned long long MAX_JOBS = 1024;
 
 struct options {
     bool check = false;
@@ -25,6 +29,14 @@ struct options {
     bool warn = false;
     bool strict = false;
     bool ignore_missing = false;
+    std::size_t jobs = 0; // 0: one for each processor
+};
+
+// What a run or a list has met so far, from which its warnings and its
+// status follow.
+struct tally {
+    std::size_t malformed = 0, unreadable = 0, mismatched = 0, matched = 0;
+    bool failed = false;
 };
 
 // Standard output, gathered into whole lines and written a few lines at a
@@ -126,9 +138,72 @@ std::string counted(std::size_t count, const char* one, const char* many)
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// What one job's result prints, in its turn: its line, or its diagnostic;
+// with --check, its verdict, or the warning for a malformed line.
+void report(const options& opts, output& out, const std::string& list, const job& work, tally& seen)
+{
+    const file_checksum& result = work.result;
+    if (!opts.check) {
+        if (result.stage != file_stage::checksummed) {
+            diagnose_file(out, work.name, result.cause);
+            seen.failed = true;
+            return;
+        }
+        const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
+        put_line(out, format_sum_line(result.crc, portable_name(work.name), end, !opts.zero));
+        return;
+    }
+    if (!work.read) {
+        ++seen.malformed;
+        if (opts.warn && !opts.status) {
+            diagnose(out, list + ": " + std::to_string(work.line) + ": improperly formatted CRC-16 checksum line");
+        }
+        return;
+    }
+    const char* verdict = nullptr; // none for a match under --quiet
+    if (result.stage != file_stage::checksummed) {
+        if (opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT) {
+            return;
+        }
+        diagnose_file(out, work.name, result.cause);
+        verdict = "FAILED open or read";
+        ++seen.unreadable;
+    } else if (result.crc != work.expected) {
+        verdict = "FAILED";
+        ++seen.mismatched;
+    } else {
+        verdict = opts.quiet ? nullptr : "OK";
+        ++seen.matched;
+    }
+    if (verdict != nullptr && !opts.status) {
+        put_line(out, format_verdict_line(portable_name(work.name), verdict, LINE_END));
+    }
+}
+
+// Hands `work` to the jobs, reporting every result that is ready before it.
+void hand_in(const options& opts, output& out, const std::string& list, job_runner& runner, job work, tally& seen)
+{
+    job done;
+    while (jobs_full(runner) && take_result(runner, done, true)) {
+        report(opts, out, list, done, seen);
+    }
+    submit_job(runner, std::move(work));
+    while (take_result(runner, done, false)) {
+        report(opts, out, list, done, seen);
+    }
+}
+
+// Reports every result still to come.
+void drain(const options& opts, output& out, const std::string& list, job_runner& runner, tally& seen)
+{
+    for (job done; take_result(runner, done, true);) {
+        report(opts, out, list, done, seen);
+    }
+}
+
 // Checks every file that the list `list` names; false where anything failed.
 bool check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
-                stream_buffer& file_buffer)
+                job_runner& runner)
 {
     int cause = 0;
     std::FILE* stream = open_named(list, list_buffer, cause);
@@ -139,42 +214,24 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
     static line_reader reader;
     reader.stream = stream;
     reader.at = reader.end = 0;
-    std::size_t line_number = 0, malformed = 0, entries = 0, unreadable = 0, mismatched = 0, matched = 0;
+    tally seen;
+    std::size_t line_number = 0, entries = 0;
     std::string text;
     while (read_line(reader, text) && out.cause == 0) {
         ++line_number;
-        const sum_line line = parse_sum_line(text);
+        sum_line line = parse_sum_line(text);
         if (line.kind == line_kind::comment) {
             continue;
         }
-        if (line.kind == line_kind::malformed) {
-            ++malformed;
-            if (opts.warn && !opts.status) {
-                diagnose(out, list + ": " + std::to_string(line_number) + ": improperly formatted CRC-16 checksum line");
-            }
-            continue;
-        }
-        ++entries;
-        const file_checksum result = checksum_named(line.name, file_buffer);
-        const char* verdict = nullptr; // none for a match under --quiet
-        if (result.stage != file_stage::checksummed) {
-            if (opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT) {
-                continue;
-            }
-            diagnose_file(out, line.name, result.cause);
-            verdict = "FAILED open or read";
-            ++unreadable;
-        } else if (result.crc != line.crc) {
-            verdict = "FAILED";
-            ++mismatched;
-        } else {
-            verdict = opts.quiet ? nullptr : "OK";
-            ++matched;
-        }
-        if (verdict != nullptr && !opts.status) {
-            put_line(out, format_verdict_line(portable_name(line.name), verdict, LINE_END));
-        }
+        job work;
+        work.line = line_number;
+        work.read = line.kind == line_kind::entry;
+        work.expected = line.crc;
+        work.name = std::move(line.name);
+        entries += work.read ? 1 : 0;
+        hand_in(opts, out, list, runner, std::move(work), seen);
     }
+    drain(opts, out, list, runner, seen);
     bool read = std::ferror(stream) == 0;
     if (!read) {
         cause = errno != 0 ? errno : EIO;
@@ -184,39 +241,26 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         diagnose_file(out, list, cause);
     }
 
-    bool failed = !read || unreadable != 0 || mismatched != 0 || (opts.strict && malformed != 0);
+    bool failed = !read || seen.unreadable != 0 || seen.mismatched != 0 || (opts.strict && seen.malformed != 0);
     if (entries == 0) {
         diagnose(out, list + ": no properly formatted checksum lines found");
         failed = true;
-    } else if (opts.ignore_missing && unreadable + mismatched + matched == 0) {
+    } else if (opts.ignore_missing && seen.unreadable + seen.mismatched + seen.matched == 0) {
         diagnose(out, list + ": no file was verified");
         failed = true;
     }
     if (!opts.status) {
-        if (malformed != 0) {
-            diagnose(out, "WARNING: " + counted(malformed, "line is", "lines are") + " improperly formatted");
+        if (seen.malformed != 0) {
+            diagnose(out, "WARNING: " + counted(seen.malformed, "line is", "lines are") + " improperly formatted");
         }
-        if (unreadable != 0) {
-            diagnose(out, "WARNING: " + counted(unreadable, "listed file", "listed files") + " could not be read");
+        if (seen.unreadable != 0) {
+            diagnose(out, "WARNING: " + counted(seen.unreadable, "listed file", "listed files") + " could not be read");
         }
-        if (mismatched != 0) {
-            diagnose(out, "WARNING: " + counted(mismatched, "computed checksum", "computed checksums") + " did NOT match");
+        if (seen.mismatched != 0) {
+            diagnose(out, "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") + " did NOT match");
         }
     }
     return !failed;
-}
-
-// One line for the operand `name`, or its diagnostic; false where it failed.
-bool sum_file(const options& opts, output& out, const std::string& name, stream_buffer& buffer)
-{
-    const file_checksum result = checksum_named(name, buffer);
-    if (result.stage != file_stage::checksummed) {
-        diagnose_file(out, name, result.cause);
-        return false;
-    }
-    const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
-    put_line(out, format_sum_line(result.crc, portable_name(name), end, !opts.zero));
-    return true;
 }
 
 void print_help()
@@ -230,6 +274,8 @@ void print_help()
         "With no FILE, or when FILE is -, read standard input.\n"
         "\n"
         "  -c, --check           read lists of checksums from the FILEs and check them\n"
+        "  -j, --jobs=N          read N files at a time (default: one for each\n"
+        "                        processor this process may run on)\n"
         "  -z, --zero            end each output line with NUL, not newline, and do\n"
         "                        not escape file names\n"
         "\n"
@@ -256,6 +302,7 @@ int run(std::vector<std::string> arguments)
         {"check", no_argument, nullptr, 'c'},
         {"zero", no_argument, nullptr, 'z'},
         {"warn", no_argument, nullptr, 'w'},
+        {"jobs", required_argument, nullptr, 'j'},
         {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
         {"quiet", no_argument, nullptr, QUIET},
         {"status", no_argument, nullptr, STATUS},
@@ -274,10 +321,24 @@ int run(std::vector<std::string> arguments)
     options opts;
     const char* check_only = nullptr; // the first option that only --check takes
     opterr = 0;
-    for (int option; (option = getopt_long(argc, argv.data(), ":czw", LONG_OPTIONS, nullptr)) != -1;) {
+    for (int option; (option = getopt_long(argc, argv.data(), ":czwj:", LONG_OPTIONS, nullptr)) != -1;) {
         switch (option) {
         case 'c': opts.check = true; break;
         case 'z': opts.zero = true; break;
+        case 'j': {
+            // A whole number of one or more, nothing around it.
+            const std::string value = optarg;
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long long jobs = value.find_first_not_of("0123456789") == std::string::npos
+                                                ? std::strtoull(value.c_str(), &end, 10)
+                                                : 0;
+            if (jobs == 0 || errno != 0 || jobs > MAX_JOBS) {
+                return usage_error("invalid number of jobs: '" + value + "'");
+            }
+            opts.jobs = static_cast<std::size_t>(jobs);
+            break;
+        }
         case 'w': opts.warn = true; check_only = check_only ? check_only : "--warn"; break;
         case IGNORE_MISSING: opts.ignore_missing = true; check_only = check_only ? check_only : "--ignore-missing"; break;
         case QUIET: opts.quiet = true; check_only = check_only ? check_only : "--quiet"; break;
@@ -289,6 +350,9 @@ int run(std::vector<std::string> arguments)
             return std::fflush(stdout) == 0 ? 0 : 1;
         default: {
             const std::string given = argv[static_cast<std::size_t>(optind - 1)];
+            if (option == ':') {
+                return usage_error("option '" + given + "' requires an argument");
+            }
             if (optopt == 0) {
                 return usage_error("unrecognized option '" + given + "'");
             }
@@ -314,16 +378,25 @@ int run(std::vector<std::string> arguments)
     use_binary_output();
     static_cast<void>(std::setvbuf(stdout, nullptr, _IONBF, 0)); // output gathers whole lines itself
     output out;
-    static stream_buffer buffer, list_buffer;
-    bool failed = false;
+    static stream_buffer own_buffer, list_buffer;
+    job_runner runner;
+    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), own_buffer);
+    tally seen;
     for (const std::string& operand : operands) {
-        const bool done = opts.check ? check_list(opts, out, operand, list_buffer, buffer) : sum_file(opts, out, operand, buffer);
-        failed = !done || failed;
         if (out.cause != 0) {
             break;
         }
+        if (opts.check) {
+            seen.failed = !check_list(opts, out, operand, list_buffer, runner) || seen.failed;
+        } else {
+            job work;
+            work.name = operand;
+            hand_in(opts, out, "", runner, std::move(work), seen);
+        }
     }
-    return finish(out, failed);
+    drain(opts, out, "", runner, seen);
+    stop_jobs(runner);
+    return finish(out, seen.failed);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission"
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs"
 case_name=$1 program=$2 sum_program=$3
 shift 3
 crc16=("$@" "$program")
@@ -244,6 +244,24 @@ TABLE
     [ $? = 0 ] && [ ! -s err ] || fail "crc16sum --help: $(cat err)"
     require "--help" '^Usage: crc16sum \[OPTION\]\.\.\. \[FILE\]\.\.\.' "$(cat out)"
     expect_sum "crc16sum (crc16) $CRC16_VERSION$eol" "" 0 --version digits ;;
+sum-jobs)
+    # Whatever the number of jobs, the same bytes on both streams, in the
+    # order of the names, and the same status: 2,000 files, one missing, and
+    # a list of them with a bad line, checked with --warn.
+    for i in $(seq 2000); do printf %s "$i" >"f$i"; done
+    names=(f*) && rm f777
+    "${crc16sum[@]}" -j 1 "${names[@]}" >list.1 2>err.1
+    status=$?
+    [ "$status" = 1 ] && [ "$(cat err.1)" = "$(said f777 "No such file or directory")" ] || fail "-j 1: status $status, $(cat err.1)"
+    [ "$(grep -c . list.1)" = 1999 ] || fail "-j 1 wrote $(grep -c . list.1) lines, not 1999"
+    printf 'not a line\n' >>list.1
+    "${crc16sum[@]}" -j 1 -c --warn list.1 >check.1 2>check-err.1
+    check_status=$?
+    for jobs in 2 8; do
+        expect_sum "$(cat list.1 | head -n 1999)$eol" "$(cat err.1)$eol" "$status" -j "$jobs" "${names[@]}"
+        expect_sum "$(cat check.1)$eol" "$(cat check-err.1)$eol" "$check_status" --jobs="$jobs" -c --warn list.1
+    done
+    expect_sum "" "crc16sum: invalid number of jobs: '0'${eol}Try 'crc16sum --help' for more information.$eol" 1 -j 0 f1 ;;
 sum-permission)
     # Root reads everything: the case runs as nobody.
     skip_on_windows "a file's mode"

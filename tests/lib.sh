@@ -30,7 +30,9 @@ check_run() {
     shift 3
     "$@" >out 2>err
     status=$?
-    verify "$want" "$want_status" "$status" "$*" "$want_err"
+    local what="$*"
+    [ ${#what} -le 200 ] || what="${what:0:200}..."
+    verify "$want" "$want_status" "$status" "$what" "$want_err"
 }
 
 # expect STDOUT STATUS ARG...: check_run of the command in the array crc16
