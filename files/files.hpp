@@ -71,6 +71,9 @@ file_checksum checksum_file(const path_char* path, stream_buffer& buffer);
 // for "-", standard input, read in binary mode and left open.
 file_checksum checksum_named(const std::string& name, stream_buffer& buffer);
 
+// Whether a name stands for standard input: "-".
+inline bool names_standard_input(const std::string& name) { return name == "-"; }
+
 // Opens a name in UTF-8 ("-": standard input, in binary mode) for reading
 // behind `buffer`; null, with `cause`, where it cannot be read.
 std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause);

@@ -265,7 +265,7 @@ bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
 
 std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause)
 {
-    if (name == "-") {
+    if (names_standard_input(name)) {
         read_binary(stdin);
         std::clearerr(stdin); // "-" twice reads on from where the first left off
         return stdin;

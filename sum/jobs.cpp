@@ -19,7 +19,7 @@ void work_on_jobs(job_runner& runner)
         }
         const std::size_t slot = runner.claimed++ % runner.window.size();
         job& work = runner.window[slot];
-        if (work.read) {
+        if (work.read && !names_standard_input(work.name)) {
             // The slot is this worker's until it is marked done.
             hold.unlock();
             work.result = checksum_named(work.name, *buffer);
@@ -67,12 +67,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
     }
     const std::size_t slot = runner.taken % runner.window.size();
     if (runner.jobs == 1) {
-        // Read here and now, on the calling thread.
-        job& own = runner.window[slot];
-        if (own.read) {
-            own.result = checksum_named(own.name, *runner.own_buffer);
-        }
-        runner.done[slot] = 1;
+        runner.done[slot] = 1; // nothing handed over
         ++runner.claimed;
     }
     while (runner.done[slot] == 0) {
@@ -83,6 +78,12 @@ bool take_result(job_runner& runner, job& work, bool wait)
     }
     work = std::move(runner.window[slot]);
     ++runner.taken;
+    hold.unlock();
+    // With one job, and for standard input, which only one may read and each
+    // "-" in its turn: read here and now, on the calling thread.
+    if (work.read && (runner.jobs == 1 || names_standard_input(work.name))) {
+        work.result = checksum_named(work.name, *runner.own_buffer);
+    }
     return true;
 }
 

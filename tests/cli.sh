@@ -104,7 +104,10 @@ fifo)
     # A pipe on standard input, with expect in this shell, where its failures count.
     expect 0xE3A2 0 /dev/stdin < <(pattern 8192)
     expect_sum "0xE3A2  -$eol" "" 0 < <(pattern 8192)
-    expect_sum "0xE3A2  -${eol}0x0000  -$eol" "" 0 - - < <(pattern 8192) ;;
+    # Standard input is read once, by the first -, whatever the number of jobs.
+    for jobs in 1 2; do
+        expect_sum "0xE3A2  -${eol}0x0000  -$eol" "" 0 -j "$jobs" - - < <(pattern 8192)
+    done ;;
 unsized)
     # Seekable, yet reporting a size of 0: read to the end all the same.
     if [ "$windows" = 1 ]; then
