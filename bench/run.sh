@@ -16,6 +16,9 @@
 # bench/run.sh compare PROGRAM_A PROGRAM_B [ROUNDS] times two builds of the
 # program on the same 512 MiB file, round by round, and prints their medians.
 #
+# bench/run.sh sums [BUILD_DIR] [ROUNDS] times crc16sum over many small and
+# a few large files (see sums below).
+#
 # bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
 # builds (other compilers, other targets) in turn, round by round (ROUNDS,
 # default 11), and prints for each the median of its ratios, engine against
@@ -95,6 +98,38 @@ if [ "${1:-}" = compare ]; then
     done
     printf '%s: median %.3f s\n%s: median %.3f s (%d interleaved rounds, 512 MiB in the page cache)\n' \
         "$2" "$(median <"$work/a")" "$3" "$(median <"$work/b")" "$rounds"
+    exit 0
+fi
+
+# sums BUILD_DIR: crc16sum over 10,000 files of 1 KiB in the page cache, at
+# -j 1 and at its default, against cksum over the same files, one process
+# each; and over 8 files of 64 MiB, the default against -j 1. Interleaved
+# rounds, medians of the per-round ratios.
+sums() {
+    local sum cksum_bin
+    sum=$(realpath "$1/sum/crc16sum") cksum_bin=$(command -v cksum)
+    mkdir -p "$work/small" "$work/large"
+    head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/small/f"
+    for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
+    cat "$work"/small/* "$work"/large/* >/dev/null
+    : >"$work/small.times"; : >"$work/large.times"
+    for _ in $(seq "$rounds"); do
+        echo "$(one_run "cd $work/small && $sum -j 1 * >/dev/null") $(one_run "cd $work/small && $sum * >/dev/null") $(one_run "cd $work/small && $cksum_bin * >/dev/null")" >>"$work/small.times"
+        echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null")" >>"$work/large.times"
+    done
+    awk '{print $1 / $3}' "$work/small.times" >"$work/r1"; awk '{print $2 / $3}' "$work/small.times" >"$work/r2"
+    awk '{print $2 / $1}' "$work/large.times" >"$work/r3"
+    printf '10,000 files of 1 KiB: crc16sum -j 1 / cksum %s; crc16sum (default, %s jobs) / cksum %s; medians %.3f s, %.3f s, %.3f s\n' \
+        "$(spread "$work/r1" %.2f)" "$(nproc)" "$(spread "$work/r2" %.2f)" \
+        "$(cut -d ' ' -f 1 "$work/small.times" | median)" "$(cut -d ' ' -f 2 "$work/small.times" | median)" "$(cut -d ' ' -f 3 "$work/small.times" | median)"
+    printf '8 files of 64 MiB: crc16sum default / -j 1 %s; medians %.3f s and %.3f s\n' \
+        "$(spread "$work/r3" %.2f)" "$(cut -d ' ' -f 2 "$work/large.times" | median)" "$(cut -d ' ' -f 1 "$work/large.times" | median)"
+}
+
+if [ "${1:-}" = sums ]; then
+    rounds=${3:-11}
+    machine
+    sums "${2:-build/release}"
     exit 0
 fi
 

@@ -97,6 +97,15 @@ constexpr crc_state crc_shift_factor(std::uint64_t count)
     return factor;
 }
 
+// The state after bytes A then B, from the state A leaves (`crc_a`), the
+// state B leaves when folded into 0 (`crc_b`) and B's length: A's state
+// carried through as many zero bytes as B has, XOR B's. So the ranges of one
+// input can be folded apart, each from 0, and joined in order.
+constexpr crc_state crc_combine(crc_state crc_a, crc_state crc_b, std::uint64_t length_b)
+{
+    return static_cast<crc_state>(crc_mulmod(crc_a, crc_shift_factor(length_b)) ^ crc_b);
+}
+
 // Folds `count` bytes at `data`, in address order, into `crc` and returns the
 // new state. Calls may follow one another: the state is all there is.
 crc_state crc_update(crc_state crc, const unsigned char* data, std::size_t count);

@@ -22,5 +22,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # qemu-user names its emulators by the triplet's first part: qemu-aarch64,
-# qemu-arm, qemu-s390x.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR} -L /usr/${CRC16_TARGET})
+# qemu-arm, qemu-s390x. The target's loader would otherwise read the host's
+# library cache and take the libraries that the .deb's build installs for
+# that architecture (libc6:arm64, ...) beside its own: a mix under which a
+# program's threads never start. LD_LIBRARY_PATH keeps it to its own root.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR} -L /usr/${CRC16_TARGET}
+  -E LD_LIBRARY_PATH=/usr/${CRC16_TARGET}/lib)

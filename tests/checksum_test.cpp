@@ -157,6 +157,38 @@ TEST(crc_shift_factor, equals_the_byte_by_byte_shift_for_every_lane_length)
     }
 }
 
+// Ranges folded apart, each from 0, and joined: the same as one pass. Random
+// splits, the lengths at the edges of a block, and lengths past 2^32, whose
+// zero bytes leave a state of 0 and so are joined from the factor alone.
+TEST(crc_combine, joins_ranges_as_one_pass_would_fold_them)
+{
+    std::mt19937 random(27);
+    const auto bytes = random_bytes(random, 3 * CRC_BLOCK_SIZE);
+    std::vector<std::size_t> splits = {0, 1, 4095, 4096, 4097, bytes.size()};
+    for (int i = 0; i < 50; ++i) {
+        splits.push_back(random() % (bytes.size() + 1));
+    }
+    for (std::size_t length_b : splits) {
+        const std::size_t length_a = bytes.size() - length_b;
+        const crc_state a = crc_update(0xBB3D, bytes.data(), length_a);
+        const crc_state b = crc_update(CRC_INIT, bytes.data() + length_a, length_b);
+        ASSERT_EQ(crc_combine(a, b, length_b), crc_update(0xBB3D, bytes.data(), bytes.size())) << "B of " << length_b;
+    }
+    // A, then 2^32 + 4096 zero bytes, then "123456789": the zeros' state is 0.
+    // The reference carries A through 2^16 zero bytes one at a time, then
+    // through 2^16 times as many by squaring that factor 16 times.
+    crc_state factor = crc_shift(CRC_ONE, 65536);
+    for (int i = 0; i < 16; ++i) {
+        factor = crc_mulmod(factor, factor);
+    }
+    const std::vector<unsigned char> block(CRC_BLOCK_SIZE, 0);
+    const crc_state a = crc_update(CRC_INIT, bytes.data(), 100);
+    const crc_state through = crc_update(crc_mulmod(a, factor), block.data(), block.size());
+    const crc_state zeros_then_digits = crc_update(CRC_INIT, reinterpret_cast<const unsigned char*>("123456789"), 9);
+    EXPECT_EQ(crc_combine(crc_combine(a, CRC_INIT, (std::uint64_t{1} << 32) + CRC_BLOCK_SIZE), zeros_then_digits, 9),
+              crc_update(through, reinterpret_cast<const unsigned char*>("123456789"), 9));
+}
+
 TEST(crc_shift, equals_feeding_zero_bytes)
 {
     const std::vector<unsigned char> zeros(2 * CRC_BLOCK_SIZE + 3, 0);
