@@ -3,12 +3,6 @@
 # copyright file in the machine-readable format, with the licence text from
 # LICENSE, and the changelog, both under /usr/share/doc/crc16.
 
-# The newest changelog entry must be the version being built.
-file(STRINGS ${PROJECT_SOURCE_DIR}/changelog changelog_head LIMIT_COUNT 1)
-if(NOT changelog_head MATCHES "^crc16 \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "changelog: the newest entry is not version ${PROJECT_VERSION}: ${changelog_head}")
-endif()
-
 # The licence's terms, without its title and copyright line, in the
 # copyright file's form: each line indented by one space, "." for a blank one.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
