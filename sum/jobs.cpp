@@ -4,29 +4,39 @@
 
 namespace {
 
-// Each worker's entry: takes the oldest job that nobody has claimed, reads
-// its file through a stream buffer of its own, and marks it done.
+// Claims the oldest job that nobody has claimed and works on it: reads its
+// file through `buffer`, and marks it done. Standard input is left to be
+// read when the job's result is taken, in its turn. Called and left with
+// the lock held; it is let go while the file is read, when the slot is the
+// claimer's alone.
+void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+{
+    const std::size_t slot = runner.claimed++ % runner.window.size();
+    job& work = runner.window[slot];
+    if (work.read && !names_standard_input(work.name)) {
+        hold.unlock();
+        work.result = checksum_named(work.name, buffer);
+        hold.lock();
+    }
+    runner.done[slot] = 1;
+    if (slot == runner.taken % runner.window.size()) {
+        runner.head_done.notify_one();
+    }
+}
+
+// Each worker's entry: jobs, one after another, through a buffer of its own.
 void work_on_jobs(job_runner& runner)
 {
     const auto buffer = std::make_unique<stream_buffer>();
     std::unique_lock<std::mutex> hold(runner.lock);
     for (;;) {
         while (!runner.stopping && runner.claimed == runner.submitted) {
-            runner.changed.wait(hold);
+            runner.work_ready.wait(hold);
         }
         if (runner.stopping) {
             return;
         }
-        const std::size_t slot = runner.claimed++ % runner.window.size();
-        job& work = runner.window[slot];
-        if (work.read && !names_standard_input(work.name)) {
-            // The slot is this worker's until it is marked done.
-            hold.unlock();
-            work.result = checksum_named(work.name, *buffer);
-            hold.lock();
-        }
-        runner.done[slot] = 1;
-        runner.changed.notify_all();
+        work_on_one(runner, hold, *buffer);
     }
 }
 
@@ -52,11 +62,12 @@ void submit_job(job_runner& runner, job work)
     const std::size_t slot = runner.submitted++ % runner.window.size();
     runner.window[slot] = std::move(work);
     runner.done[slot] = 0;
-    // Workers start as the work comes, up to one a job.
-    if (runner.jobs > 1 && runner.workers.size() < runner.jobs && runner.workers.size() < runner.submitted - runner.taken) {
+    // The calling thread is one of the jobs; workers start as the work
+    // comes, up to one for each of the others.
+    if (runner.workers.size() + 1 < runner.jobs && runner.workers.size() < runner.submitted - runner.taken) {
         runner.workers.emplace_back(work_on_jobs, std::ref(runner));
     }
-    runner.changed.notify_all();
+    runner.work_ready.notify_one();
 }
 
 bool take_result(job_runner& runner, job& work, bool wait)
@@ -66,22 +77,22 @@ bool take_result(job_runner& runner, job& work, bool wait)
         return false;
     }
     const std::size_t slot = runner.taken % runner.window.size();
-    if (runner.jobs == 1) {
-        runner.done[slot] = 1; // nothing handed over
-        ++runner.claimed;
-    }
+    // Waiting, the calling thread works too: with one job, it does it all.
     while (runner.done[slot] == 0) {
         if (!wait) {
             return false;
         }
-        runner.changed.wait(hold);
+        if (runner.claimed < runner.submitted) {
+            work_on_one(runner, hold, *runner.own_buffer);
+        } else {
+            runner.head_done.wait(hold);
+        }
     }
     work = std::move(runner.window[slot]);
     ++runner.taken;
     hold.unlock();
-    // With one job, and for standard input, which only one may read and each
-    // "-" in its turn: read here and now, on the calling thread.
-    if (work.read && (runner.jobs == 1 || names_standard_input(work.name))) {
+    // Standard input, which only one may read, and each "-" in its turn.
+    if (work.read && names_standard_input(work.name)) {
         work.result = checksum_named(work.name, *runner.own_buffer);
     }
     return true;
@@ -92,7 +103,7 @@ void stop_jobs(job_runner& runner)
     {
         const std::lock_guard<std::mutex> hold(runner.lock);
         runner.stopping = true;
-        runner.changed.notify_all();
+        runner.work_ready.notify_all();
     }
     for (std::thread& worker : runner.workers) {
         worker.join();

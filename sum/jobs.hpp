@@ -1,7 +1,8 @@
 // crc16sum's jobs: the files it reads, several at a time, and their results
 // taken back in the order they were handed in, whichever finishes first.
-// With one job, nothing is handed over: each file is read on the calling
-// thread when its result is taken.
+// The calling thread is one of the jobs: while it waits for a result, it
+// reads the next file nobody has taken. So with one job, nothing is handed
+// over: each file is read on the calling thread.
 #pragma once
 
 #include <condition_variable>
@@ -25,7 +26,7 @@ struct job {
 // The jobs in flight: a window of at most WINDOW_PER_JOB results for each
 // job, so that memory stays bounded whatever the number of files, however
 // slow one of them is.
-inline constexpr std::size_t WINDOW_PER_JOB = 4;
+inline constexpr std::size_t WINDOW_PER_JOB = 64;
 struct job_runner {
     std::size_t jobs = 1;
     std::vector<job> window; // a ring; the i-th job handed in is at i % window.size()
@@ -34,8 +35,9 @@ struct job_runner {
     bool stopping = false;
     std::vector<std::thread> workers;
     std::mutex lock;
-    std::condition_variable changed;
-    stream_buffer* own_buffer = nullptr; // with one job, the calling thread's
+    std::condition_variable work_ready; // for the workers
+    std::condition_variable head_done;  // for the caller: the oldest result is ready
+    stream_buffer* own_buffer = nullptr; // the calling thread's
 };
 
 void start_jobs(job_runner& runner, std::size_t jobs, stream_buffer& own_buffer);
