@@ -350,6 +350,11 @@ int run(std::vector<std::string> arguments)
             return std::fflush(stdout) == 0 ? 0 : 1;
         default: {
             const std::string given = argv[static_cast<std::size_t>(optind - 1)];
+            // The parsers of glibc and mingw-w64 differ in what they return
+            // for an option given a value it does not take: the text tells.
+            if (given.rfind("--", 0) == 0 && given.find('=') != std::string::npos && optopt != 0) {
+                return usage_error("option '" + given.substr(0, given.find('=')) + "' doesn't allow an argument");
+            }
             if (option == ':') {
                 return usage_error("option '" + given + "' requires an argument");
             }
