@@ -26,20 +26,6 @@ add_custom_target(debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.g
 install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian)
 
-# The packages' architecture is the target's, which a cross build does not
-# share with the machine it runs on: Debian's name for the compiler's
-# multiarch triplet (x86_64-linux-gnu is amd64, aarch64-linux-gnu arm64). The
-# .tar.gz carries it in its name too, so that the packages of several
-# architectures can stand in one folder.
-execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
-  OUTPUT_VARIABLE deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE no_deb_arch)
-if(no_deb_arch OR NOT CMAKE_LIBRARY_ARCHITECTURE)
-  if(CMAKE_CROSSCOMPILING)
-    message(FATAL_ERROR "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): "
-      "a cross build's packages would be labelled with the build machine's")
-  endif()
-  message(STATUS "No Debian architecture for '${CMAKE_LIBRARY_ARCHITECTURE}' (dpkg-dev missing?): packages take the build machine's")
-else()
-  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})
-  set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${deb_arch})
-endif()
+# The target's architecture, which a cross build does not share with the
+# machine it runs on (cmake/architecture.cmake).
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CRC16_DEB_ARCH})

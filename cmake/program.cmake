@@ -7,7 +7,36 @@
 # program (the .deb's, and a plain install's), linked against the system's C
 # library as a distribution's own programs are; the gzipped man page; and
 # the static program of the .tar.gz and the .rpm, which must run on any Linux
-# of its architecture, whatever C library it has or lacks.
+# of its architecture, whatever C library it has or lacks, where the
+# toolchain can link one (CRC16_STATIC_LINK above).
+# Whether the static twins can be made, tried once as they are linked: with
+# the flags in use (a builder's CMAKE_CXX_FLAGS among them), threads, and
+# --fatal-warnings where the linker takes it, so that a C library's warning
+# that a function it pulled in would load parts of itself at run time, which
+# a static program cannot count on, fails the probe as it would the link (GNU
+# ld reports that; lld does not). Position-independent (static-pie) where the
+# C library has the start-up code for it, plain static where not (Debian's
+# 32-bit ARM cross C library). Under the sanitizers, whose run-time
+# libraries are shared, there are none.
+set(CRC16_STATIC_LINK "")
+if(NOT WIN32 AND NOT CRC16_SANITIZED)
+  check_linker_flag(CXX -Wl,--fatal-warnings crc16_links_fatal_warnings)
+  foreach(mode IN ITEMS static-pie static)
+    set(CMAKE_REQUIRED_LINK_OPTIONS -${mode})
+    if(crc16_links_fatal_warnings)
+      list(APPEND CMAKE_REQUIRED_LINK_OPTIONS -Wl,--fatal-warnings)
+    endif()
+    string(MAKE_C_IDENTIFIER "crc16_static_link_probe_${mode}" known)
+    check_cxx_source_compiles("#include <thread>
+int main() { std::thread worker([] {}); worker.join(); return 0; }" ${known})
+    unset(CMAKE_REQUIRED_LINK_OPTIONS)
+    if(${known})
+      set(CRC16_STATIC_LINK -${mode})
+      break()
+    endif()
+  endforeach()
+endif()
+
 function(crc16_add_program name)
   add_library(${name}_main OBJECT main.cpp)
   target_link_libraries(${name}_main PRIVATE ${ARGN} crc16_build_options)
@@ -40,30 +69,18 @@ function(crc16_add_program name)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT docs)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
-  # The static program: position-independent (static-pie) where the C
-  # library has the start-up code for it, plain static where not (Debian's
-  # 32-bit ARM cross C library). --fatal-warnings makes the link fail where
-  # the C library warns that a function it pulled in would load parts of
-  # itself at run time, which a static program cannot count on (GNU ld
-  # reports that; lld does not). Where the toolchain links nothing
-  # statically (macOS), or under the sanitizers, whose run-time libraries
-  # are shared, the packages carry the dynamic program.
-  check_linker_flag(CXX -static-pie crc16_links_static_pie)
-  check_linker_flag(CXX -static crc16_links_static)
-  if(CRC16_SANITIZED OR NOT (crc16_links_static_pie OR crc16_links_static))
-    message(STATUS "No static ${name}: the .tar.gz and the .rpm carry the dynamic one")
+  if(NOT CRC16_STATIC_LINK)
+    message(STATUS "No static ${name}: the .tar.gz carries the dynamic one")
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT static EXCLUDE_FROM_ALL)
     return()
   endif()
   add_executable(${name}_static)
   target_link_libraries(${name}_static PRIVATE ${name}_main ${ARGN} crc16_build_options)
   # On the link line after the -pie that the options bring, which would undo it.
-  if(crc16_links_static_pie)
-    target_link_libraries(${name}_static PRIVATE -static-pie)
-  else()
-    target_link_libraries(${name}_static PRIVATE -static)
+  target_link_libraries(${name}_static PRIVATE ${CRC16_STATIC_LINK})
+  if(crc16_links_fatal_warnings)
+    target_link_options(${name}_static PRIVATE -Wl,--fatal-warnings)
   endif()
-  crc16_try_flags(link ${name}_static PRIVATE -Wl,--fatal-warnings)
   # Named like the other, in a folder of its own.
   set_target_properties(${name}_static PROPERTIES OUTPUT_NAME ${name}
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/static)

@@ -3,17 +3,7 @@
 # description. It owns only its own files and its documents' folder, and,
 # like every package here, has the same bytes whoever builds it.
 
-# rpm's names for the architectures: x86_64, aarch64, and armv7hl for 32-bit
-# ARM with hard float.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-  set(CPACK_RPM_PACKAGE_ARCHITECTURE x86_64)
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
-  set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^arm")
-  set(CPACK_RPM_PACKAGE_ARCHITECTURE armv7hl)
-else()
-  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
-endif()
+set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CRC16_RPM_ARCH}) # cmake/architecture.cmake
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_RPM_PACKAGE_GROUP "Applications/File")
