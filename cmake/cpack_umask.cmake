@@ -1,14 +1,7 @@
-# Run by cpack before it packs each package and again after, so that nothing
-# in a package depends on the packer's umask: folders are created through it,
-# and a .deb's three members get the modes of the files cpack has just
-# written for them.
-if(NOT CPACK_PACKAGE_FILES)
-  # Before: every folder to be packed rwxr-xr-x. Files have their modes from
-  # the install rules already.
-  file(CHMOD_RECURSE ${CPACK_TEMPORARY_DIRECTORY} DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  return()
-endif()
+# Run by cpack after it has made the packages, so that nothing in a .deb
+# depends on the packer's umask: its three members get the modes of the
+# files cpack has just written for them, which CPack has no setting for.
+# (The folders' modes are CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS.)
 
 # After the packages are made, before they are copied out and their SHA-256
 # files written: a .deb's members to 100644, as dpkg-deb writes them.

@@ -64,8 +64,11 @@ function(crc16_gzip input output)
     DEPENDS ${input} ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake)
 endfunction()
 
-# Nothing in a package by the packer's umask.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack_umask.cmake)
+# Nothing in a package by the packer's umask: every folder cpack installs
+# into is made rwxr-xr-x, and once the packages are made, a .deb's members
+# get the modes dpkg-deb gives them (cmake/cpack_umask.cmake).
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack_umask.cmake)
 
 # A SHA-256 file beside each package, to check a download or a rebuild by.
