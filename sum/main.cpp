@@ -100,12 +100,15 @@ int usage_error(const std::string& what)
     return 1;
 }
 
-// The lines of a list, read through a buffer: false at its end.
+// The lines of a list, read through a buffer: false at its end, or at a
+// read error, whose cause is kept as it happens (the files the list names
+// are read in between, and set errno themselves).
 struct line_reader {
     std::FILE* stream;
     char bytes[CHUNK_SIZE];
     std::size_t at = 0;
     std::size_t end = 0;
+    int cause = 0; // why a read failed, or 0
 };
 
 bool read_line(line_reader& reader, std::string& line)
@@ -115,8 +118,12 @@ bool read_line(line_reader& reader, std::string& line)
     for (;;) {
         if (reader.at == reader.end) {
             reader.at = 0;
+            errno = 0;
             reader.end = std::fread(reader.bytes, 1, sizeof reader.bytes, reader.stream);
             if (reader.end == 0) {
+                if (std::ferror(reader.stream) != 0) {
+                    reader.cause = errno != 0 ? errno : EIO;
+                }
                 return any;
             }
         }
@@ -214,6 +221,7 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
     static line_reader reader;
     reader.stream = stream;
     reader.at = reader.end = 0;
+    reader.cause = 0;
     tally seen;
     std::size_t line_number = 0, entries = 0;
     std::string text;
@@ -232,11 +240,8 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         hand_in(opts, out, list, runner, std::move(work), seen);
     }
     drain(opts, out, list, runner, seen);
-    bool read = std::ferror(stream) == 0;
-    if (!read) {
-        cause = errno != 0 ? errno : EIO;
-    }
-    read = close_named(stream, cause) && read;
+    cause = reader.cause;
+    const bool read = close_named(stream, cause) && reader.cause == 0;
     if (!read) {
         diagnose_file(out, list, cause);
     }

@@ -157,7 +157,10 @@ read-error)
     skip_on_windows "/proc/self/mem"
     [ -r /proc/self/mem ] || { echo "skipped: no /proc here"; exit 77; }
     expect "$read_failed" 255 /proc/self/mem
-    expect_sum "" "$(said /proc/self/mem "Input/output error")$eol" 1 /proc/self/mem ;;
+    expect_sum "" "$(said /proc/self/mem "Input/output error")$eol" 1 /proc/self/mem
+    # A list that cannot be read says why, as a file does.
+    expect_sum "" "$(said /proc/self/mem "Input/output error")$eol$(said /proc/self/mem "no properly formatted checksum lines found")$eol" \
+        1 -c /proc/self/mem ;;
 sum-names)
     # Each name reads back unchanged from the list it was written to.
     names=("with space" "-dash" "é€漢字")
