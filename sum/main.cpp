@@ -96,7 +96,8 @@ int finish(output& out, bool failed)
 
 int usage_error(const std::string& what)
 {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", PROGRAM, what.c_str(), PROGRAM);
+    output none;
+    diagnose(none, what + "\nTry '" + PROGRAM + " --help' for more information.");
     return 1;
 }
 
