@@ -37,9 +37,11 @@ struct stream_buffer {
 // The size of a stream that cannot seek: a pipe, a FIFO, a terminal.
 inline constexpr std::int64_t SIZE_UNKNOWN = -1;
 
-// Why a file gave no checksum: a system error number (errno), or this, for
-// a file that ended before the size it was measured at.
+// Why a file gave no checksum: a system error number (errno), or one of
+// these: a file that ended before the size it was measured at, or a name
+// that, opened again to read a range, no longer named the same file.
 inline constexpr int CAUSE_ENDED_EARLY = -1;
+inline constexpr int CAUSE_REPLACED = -2;
 
 // Opens `path` for reading in binary mode, behind `buffer`. Null when it
 // cannot be opened or names a directory, with `cause` set.
@@ -49,6 +51,9 @@ std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& c
 // SIZE_UNKNOWN where it cannot seek, is not a disk file (Windows) or reports a
 // length of 0. False, with `cause`, when it cannot be put back at its start.
 bool measure_size(std::FILE* stream, std::int64_t& size, int& cause);
+
+// Puts the stream at `offset` bytes from its start, past 4 GiB as well.
+bool seek_position(std::FILE* stream, std::int64_t offset, int& cause);
 
 // Folds the first `size` bytes of `stream` into `crc`, or, with SIZE_UNKNOWN,
 // every byte up to its end. False, with `cause`, on a read error, or when the
@@ -66,6 +71,37 @@ struct file_checksum {
 
 // The whole of one file: opened, measured, read and closed.
 file_checksum checksum_file(const path_char* path, stream_buffer& buffer);
+
+// Which file a stream reads, and how long it is: the device and the inode
+// (on Windows, the volume and the file ID), and the size. `regular` holds
+// only for a regular file, which alone can be opened again by name and
+// read in ranges; a pipe, a device, standard input never can.
+struct file_identity {
+    bool regular = false;
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    std::int64_t size = SIZE_UNKNOWN;
+};
+
+// Fills `identity` for an open stream; `regular` stays false where the
+// system cannot say.
+void identify(std::FILE* stream, file_identity& identity);
+
+// Opens a name in UTF-8 ("-": standard input) and measures it, behind
+// `buffer`. Null, with `failed` saying why, where that fails.
+std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity,
+                         file_checksum& failed);
+
+// Reads what open_measured opened, from where it stands, for `size` bytes
+// (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input.
+file_checksum finish_reading(std::FILE* stream, std::int64_t size);
+
+// The checksum, from CRC_INIT, of `length` bytes at `offset` of the file
+// `name` named when `identity` was taken: opened again, and refused with
+// CAUSE_REPLACED unless it is still the same file with the same size. A
+// range that comes up short fails as a short file does.
+file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
+                             std::int64_t length, stream_buffer& buffer);
 
 // The same for a name in UTF-8, the form crc16sum holds every name in, or,
 // for "-", standard input, read in binary mode and left open.

@@ -79,8 +79,23 @@ static bool may_have_size(std::FILE* stream)
     return GetFileType(handle) == FILE_TYPE_DISK;
 }
 
-static int seek_to(std::FILE* stream, int origin) { return _fseeki64(stream, 0, origin); }
+static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return _fseeki64(stream, offset, origin); }
 static std::int64_t position(std::FILE* stream) { return _ftelli64(stream); }
+
+void identify(std::FILE* stream, file_identity& identity)
+{
+    identity = {};
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
+    }
+    identity.regular = true;
+    identity.device = info.dwVolumeSerialNumber;
+    identity.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+}
 
 static std::wstring wide(std::string_view text)
 {
@@ -196,8 +211,21 @@ static std::FILE* open_path(const path_char* path, int& cause)
 // Here a pipe, a FIFO or a terminal says so by refusing to seek.
 static bool may_have_size(std::FILE*) { return true; }
 
-static int seek_to(std::FILE* stream, int origin) { return fseeko(stream, 0, origin); }
+static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return fseeko(stream, offset, origin); }
 static std::int64_t position(std::FILE* stream) { return ftello(stream); }
+
+void identify(std::FILE* stream, file_identity& identity)
+{
+    identity = {};
+    struct stat info {};
+    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return;
+    }
+    identity.regular = true;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.file = static_cast<std::uint64_t>(info.st_ino);
+    identity.size = static_cast<std::int64_t>(info.st_size);
+}
 
 // Names and text are bytes here, UTF-8 or not, passed on as they are.
 static std::FILE* open_name(const std::string& name, int& cause, stream_buffer& buffer)
@@ -245,12 +273,12 @@ std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& c
 bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
 {
     size = SIZE_UNKNOWN;
-    if (!may_have_size(stream) || seek_to(stream, SEEK_END) != 0) {
+    if (!may_have_size(stream) || seek_to(stream, 0, SEEK_END) != 0) {
         std::clearerr(stream);
         return true;
     }
     const std::int64_t end = position(stream);
-    if (seek_to(stream, SEEK_SET) != 0) {
+    if (seek_to(stream, 0, SEEK_SET) != 0) {
         cause = errno != 0 ? errno : EIO;
         return false;
     }
@@ -259,6 +287,16 @@ bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
     // file read to its end gives the same checksum as one trusted to be empty.
     if (end > 0) {
         size = end;
+    }
+    return true;
+}
+
+bool seek_position(std::FILE* stream, std::int64_t offset, int& cause)
+{
+    errno = 0;
+    if (seek_to(stream, offset, SEEK_SET) != 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
     }
     return true;
 }
@@ -303,6 +341,9 @@ std::string describe_cause(int cause)
 {
     if (cause == CAUSE_ENDED_EARLY) {
         return "File ended before its measured size";
+    }
+    if (cause == CAUSE_REPLACED) {
+        return "File was replaced while it was read";
     }
     return std::strerror(cause);
 }

@@ -34,34 +34,90 @@ bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& 
     }
 }
 
-// What `stream`, opened or not (then `cause` says why), gives: measured,
-// read, and closed, unless it is standard input.
-static file_checksum checksum_and_close(std::FILE* stream, int cause)
+file_checksum finish_reading(std::FILE* stream, std::int64_t size)
 {
-    if (stream == nullptr) {
-        return {file_stage::not_opened, cause, CRC_INIT};
-    }
     file_checksum result{file_stage::checksummed, 0, CRC_INIT};
-    std::int64_t size = SIZE_UNKNOWN;
-    if (!measure_size(stream, size, result.cause) || !checksum_stream(stream, size, result.crc, result.cause)) {
+    if (!checksum_stream(stream, size, result.crc, result.cause)) {
         result.stage = file_stage::not_read;
     }
+    int cause = 0;
     if (!close_named(stream, cause) && result.stage == file_stage::checksummed) {
         result = {file_stage::not_read, cause, CRC_INIT};
     }
     return result;
 }
 
+// A stream just opened, or null (then `cause` says why), measured: a result
+// still marked checksummed where it may be read, else why not, the stream
+// then closed.
+static file_checksum measure_opened(std::FILE* stream, int cause, std::int64_t& size)
+{
+    if (stream == nullptr) {
+        return {file_stage::not_opened, cause, CRC_INIT};
+    }
+    if (!measure_size(stream, size, cause)) {
+        static_cast<void>(close_named(stream, cause));
+        return {file_stage::not_read, cause, CRC_INIT};
+    }
+    return {file_stage::checksummed, 0, CRC_INIT};
+}
+
 file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
 {
     int cause = 0;
     std::FILE* stream = open_for_reading(path, buffer, cause);
-    return checksum_and_close(stream, cause);
+    std::int64_t size = SIZE_UNKNOWN;
+    const file_checksum opened = measure_opened(stream, cause, size);
+    return opened.stage == file_stage::checksummed ? finish_reading(stream, size) : opened;
+}
+
+std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity,
+                         file_checksum& failed)
+{
+    int cause = 0;
+    std::FILE* stream = open_named(name, buffer, cause);
+    identity = {};
+    failed = measure_opened(stream, cause, identity.size);
+    if (failed.stage != file_stage::checksummed) {
+        return nullptr;
+    }
+    // Standard input cannot be opened again by name, whatever it is.
+    if (stream != stdin) {
+        const std::int64_t measured = identity.size;
+        identify(stream, identity);
+        identity.regular = identity.regular && identity.size == measured;
+        identity.size = measured;
+    }
+    return stream;
 }
 
 file_checksum checksum_named(const std::string& name, stream_buffer& buffer)
 {
+    file_identity identity;
+    file_checksum failed{};
+    std::FILE* stream = open_measured(name, buffer, identity, failed);
+    return stream != nullptr ? finish_reading(stream, identity.size) : failed;
+}
+
+file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
+                             std::int64_t length, stream_buffer& buffer)
+{
+    // The file was opened once already: whatever fails now is a failure to
+    // read it, never a file that is not there.
     int cause = 0;
     std::FILE* stream = open_named(name, buffer, cause);
-    return checksum_and_close(stream, cause);
+    if (stream == nullptr || stream == stdin) {
+        return {file_stage::not_read, stream == stdin ? CAUSE_REPLACED : cause, CRC_INIT};
+    }
+    file_identity now;
+    identify(stream, now);
+    if (!now.regular || now.device != identity.device || now.file != identity.file || now.size != identity.size) {
+        static_cast<void>(close_named(stream, cause));
+        return {file_stage::not_read, CAUSE_REPLACED, CRC_INIT};
+    }
+    if (!seek_position(stream, offset, cause)) {
+        static_cast<void>(close_named(stream, cause));
+        return {file_stage::not_read, cause, CRC_INIT};
+    }
+    return finish_reading(stream, length);
 }

@@ -1,27 +1,126 @@
 #include "jobs.hpp"
 
+#include <cstdint>
 #include <memory>
+
+std::size_t range_count(std::int64_t size, std::size_t jobs)
+{
+    if (jobs < 2 || size < 2 * RANGE_MINIMUM) {
+        return 1;
+    }
+    const auto most = static_cast<std::uint64_t>(size / RANGE_MINIMUM);
+    return most < jobs ? static_cast<std::size_t>(most) : jobs;
+}
+
+std::int64_t range_length(std::int64_t size, std::size_t count)
+{
+    const std::int64_t share = size / static_cast<std::int64_t>(count);
+    return share - share % static_cast<std::int64_t>(CRC_BLOCK_SIZE);
+}
 
 namespace {
 
-// Claims the oldest job that nobody has claimed and works on it: reads its
-// file through `buffer`, and marks it done. Standard input is left to be
-// read when the job's result is taken, in its turn. Called and left with
-// the lock held; it is let go while the file is read, when the slot is the
-// claimer's alone.
-void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+void work_on_jobs(job_runner& runner);
+
+// Starts workers while fewer than `wanted` run, up to one for each job but
+// the calling thread. Called with the lock held.
+void start_workers(job_runner& runner, std::size_t wanted)
 {
-    const std::size_t slot = runner.claimed++ % runner.window.size();
-    job& work = runner.window[slot];
-    if (work.read && !names_standard_input(work.name)) {
-        hold.unlock();
-        work.result = checksum_named(work.name, buffer);
-        hold.lock();
+    while (!runner.stopping && runner.workers.size() + 1 < runner.jobs && runner.workers.size() < wanted) {
+        runner.workers.emplace_back(work_on_jobs, std::ref(runner));
     }
+}
+
+// Marks the job in `slot` finished, waking the caller where it waits for it.
+void finish_slot(job_runner& runner, std::size_t slot)
+{
     runner.done[slot] = 1;
     if (slot == runner.taken % runner.window.size()) {
         runner.head_done.notify_one();
     }
+}
+
+// The file's checksum from its ranges' in order: the first failure, if any
+// range failed, else each range's checksum joined to those before it.
+file_checksum join_ranges(const job& work)
+{
+    file_checksum joined{file_stage::checksummed, 0, CRC_INIT};
+    const std::int64_t length = range_length(work.identity.size, work.ranges.size());
+    for (std::size_t i = 0; i < work.ranges.size(); ++i) {
+        const file_checksum& part = work.ranges[i];
+        if (part.stage != file_stage::checksummed) {
+            return part;
+        }
+        const bool last = i + 1 == work.ranges.size();
+        const std::int64_t part_length = last ? work.identity.size - length * static_cast<std::int64_t>(i) : length;
+        joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(part_length));
+    }
+    return joined;
+}
+
+// Reads the oldest range nobody has claimed. Called and left with the lock
+// held, which is let go while the range is read.
+void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+{
+    const std::size_t slot = runner.split.front();
+    job& work = runner.window[slot];
+    const std::size_t index = work.ranges_claimed++;
+    if (work.ranges_claimed == work.ranges.size()) {
+        runner.split.erase(runner.split.begin());
+    }
+    const std::int64_t length = range_length(work.identity.size, work.ranges.size());
+    const std::int64_t offset = length * static_cast<std::int64_t>(index);
+    const bool last = index + 1 == work.ranges.size();
+    hold.unlock();
+    const file_checksum part = checksum_range(work.name, work.identity, offset,
+                                              last ? work.identity.size - offset : length, buffer);
+    hold.lock();
+    work.ranges[index] = part;
+    if (++work.ranges_done == work.ranges.size()) {
+        work.result = join_ranges(work);
+        finish_slot(runner, slot);
+    }
+}
+
+// Works on what is oldest: a range nobody has claimed, else the oldest job
+// nobody has claimed, whose file it reads through `buffer`, or, where it is
+// large enough, cuts into ranges for every job to take. Standard input is
+// left to be read when the job's result is taken, in its turn. Called and
+// left with the lock held; it is let go while a file is read, when the slot
+// is the claimer's alone.
+void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+{
+    if (!runner.split.empty()) {
+        work_on_range(runner, hold, buffer);
+        return;
+    }
+    const std::size_t slot = runner.claimed++ % runner.window.size();
+    job& work = runner.window[slot];
+    if (work.read && !names_standard_input(work.name)) {
+        hold.unlock();
+        file_checksum failed{};
+        std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
+        const std::size_t count =
+            stream != nullptr && work.identity.regular ? range_count(work.identity.size, runner.jobs) : 1;
+        if (stream == nullptr) {
+            work.result = failed;
+        } else if (count == 1) {
+            work.result = finish_reading(stream, work.identity.size);
+        } else if (int cause = 0; !close_named(stream, cause)) {
+            work.result = {file_stage::not_read, cause, CRC_INIT};
+        } else {
+            work.ranges.assign(count, file_checksum{});
+            work.ranges_claimed = work.ranges_done = 0;
+            hold.lock();
+            runner.split.push_back(slot);
+            start_workers(runner, runner.submitted - runner.taken + count - 1);
+            runner.work_ready.notify_all();
+            runner.head_done.notify_one(); // the caller, waiting, takes ranges too
+            return;
+        }
+        hold.lock();
+    }
+    finish_slot(runner, slot);
 }
 
 // Each worker's entry: jobs, one after another, through a buffer of its own.
@@ -30,7 +129,7 @@ void work_on_jobs(job_runner& runner)
     const auto buffer = std::make_unique<stream_buffer>();
     std::unique_lock<std::mutex> hold(runner.lock);
     for (;;) {
-        while (!runner.stopping && runner.claimed == runner.submitted) {
+        while (!runner.stopping && runner.claimed == runner.submitted && runner.split.empty()) {
             runner.work_ready.wait(hold);
         }
         if (runner.stopping) {
@@ -62,11 +161,8 @@ void submit_job(job_runner& runner, job work)
     const std::size_t slot = runner.submitted++ % runner.window.size();
     runner.window[slot] = std::move(work);
     runner.done[slot] = 0;
-    // The calling thread is one of the jobs; workers start as the work
-    // comes, up to one for each of the others.
-    if (runner.workers.size() + 1 < runner.jobs && runner.workers.size() < runner.submitted - runner.taken) {
-        runner.workers.emplace_back(work_on_jobs, std::ref(runner));
-    }
+    // The calling thread is one of the jobs; workers start as the work comes.
+    start_workers(runner, runner.submitted - runner.taken);
     runner.work_ready.notify_one();
 }
 
@@ -82,7 +178,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
         if (!wait) {
             return false;
         }
-        if (runner.claimed < runner.submitted) {
+        if (runner.claimed < runner.submitted || !runner.split.empty()) {
             work_on_one(runner, hold, *runner.own_buffer);
         } else {
             runner.head_done.wait(hold);

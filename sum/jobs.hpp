@@ -3,6 +3,12 @@
 // The calling thread is one of the jobs: while it waits for a result, it
 // reads the next file nobody has taken. So with one job, nothing is handed
 // over: each file is read on the calling thread.
+//
+// With more than one job, a regular file of 2 * RANGE_MINIMUM bytes or more
+// is cut into ranges, one for each job, of RANGE_MINIMUM bytes at least:
+// whichever job opened it hands the ranges out, every job free takes one
+// before any new file, each reads its range through a stream of its own,
+// and the last to finish joins their checksums in order (crc_combine).
 #pragma once
 
 #include <condition_variable>
@@ -14,6 +20,19 @@
 
 #include "files.hpp"
 
+// The smallest range of a file read in ranges: below it, the cost of one
+// more open and of waking another job outweighs what the job saves. A
+// multiple of the engine's block, as every range's start and length is but
+// the last's.
+inline constexpr std::int64_t RANGE_MINIMUM = 256 << 10;
+static_assert(RANGE_MINIMUM % CRC_BLOCK_SIZE == 0);
+
+// How many ranges a file of `size` bytes (SIZE_UNKNOWN: not a regular file)
+// is read in by `jobs` jobs, and how long each is but the last, which runs
+// to the end.
+std::size_t range_count(std::int64_t size, std::size_t jobs);
+std::int64_t range_length(std::int64_t size, std::size_t count);
+
 // One piece of work, and its place in the output.
 struct job {
     std::string name;     // the file to read, as named
@@ -21,6 +40,11 @@ struct job {
     crc_state expected{}; // with --check: the list's checksum for it
     std::size_t line = 0; // with --check: its line in the list
     file_checksum result{file_stage::checksummed, 0, CRC_INIT};
+    // Read in ranges: which file it was when first opened, and what each
+    // range gave. Empty for a file read whole.
+    file_identity identity;
+    std::vector<file_checksum> ranges;
+    std::size_t ranges_claimed = 0, ranges_done = 0;
 };
 
 // The jobs in flight: a window of at most WINDOW_PER_JOB results for each
@@ -32,6 +56,7 @@ struct job_runner {
     std::vector<job> window; // a ring; the i-th job handed in is at i % window.size()
     std::vector<char> done;  // the same slots: finished
     std::size_t submitted = 0, claimed = 0, taken = 0;
+    std::vector<std::size_t> split; // slots whose ranges are not all claimed, oldest first
     bool stopping = false;
     std::vector<std::thread> workers;
     std::mutex lock;

@@ -134,4 +134,90 @@ TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known
     }
 }
 
+// A file of its own in the temp folder, holding `bytes`; its name in UTF-8.
+std::string temp_file_holding(const std::string& bytes)
+{
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
+    std::FILE* stream = std::fopen(path.string().c_str(), "wb");
+    if (stream != nullptr) {
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+        std::fclose(stream);
+    }
+    return path.string();
+}
+
+TEST(checksum_range, reads_the_same_file_only_and_fails_short)
+{
+    std::string text;
+    for (int i = 0; text.size() < 3 * CHUNK_SIZE + 5; ++i) {
+        text += std::to_string(i);
+    }
+    const std::string name = temp_file_holding(text);
+    const std::string other = temp_file_holding(text);
+    stream_buffer buffer;
+    file_identity identity;
+    file_checksum opened{};
+    std::FILE* stream = open_measured(name, buffer, identity, opened);
+    ASSERT_NE(stream, nullptr);
+    fclose(stream);
+    ASSERT_TRUE(identity.regular);
+    ASSERT_EQ(identity.size, static_cast<std::int64_t>(text.size()));
+    file_identity elsewhere; // the same size, another file
+    stream = open_measured(other, buffer, elsewhere, opened);
+    ASSERT_NE(stream, nullptr);
+    fclose(stream);
+    file_identity longer = identity;
+    longer.size += 1;
+    const auto size = static_cast<std::int64_t>(text.size());
+    constexpr auto CHUNK = static_cast<std::int64_t>(CHUNK_SIZE);
+
+    const struct { const char* what; std::string name; file_identity identity; std::int64_t offset, length; file_stage stage; int cause; } cases[] = {
+        {"the first chunk", name, identity, 0, CHUNK, file_stage::checksummed, 0},
+        {"a range at 4096", name, identity, CHUNK, CHUNK, file_stage::checksummed, 0},
+        {"the last range, to the end", name, identity, 2 * CHUNK, size - 2 * CHUNK, file_stage::checksummed, 0},
+        {"a range past the end", name, identity, 2 * CHUNK, size - 2 * CHUNK + 1, file_stage::not_read, CAUSE_ENDED_EARLY},
+        {"a range after the end", name, identity, size + CHUNK, 1, file_stage::not_read, CAUSE_ENDED_EARLY},
+        {"another file of the same size", other, identity, 0, CHUNK, file_stage::not_read, CAUSE_REPLACED},
+        {"the file at another size", name, longer, 0, CHUNK, file_stage::not_read, CAUSE_REPLACED},
+        {"a file gone since", name + ".gone", identity, 0, CHUNK, file_stage::not_read, ENOENT},
+    };
+    for (const auto& c : cases) {
+        const file_checksum got = checksum_range(c.name, c.identity, c.offset, c.length, buffer);
+        EXPECT_EQ(got.stage, c.stage) << c.what;
+        EXPECT_EQ(got.cause, c.cause) << c.what;
+        if (c.stage == file_stage::checksummed) {
+            EXPECT_EQ(got.crc, crc_of(text.substr(static_cast<std::size_t>(c.offset), static_cast<std::size_t>(c.length))))
+                << c.what;
+        }
+    }
+    std::filesystem::remove(name);
+    std::filesystem::remove(other);
+}
+
+TEST(open_measured, only_a_regular_file_may_be_read_in_ranges)
+{
+    const std::string name = temp_file_holding("123456789");
+    const std::string empty = temp_file_holding("");
+    stream_buffer buffer;
+    const struct { const char* what; std::string name; bool opens, regular; } cases[] = {
+        {"a file", name, true, true},
+        {"an empty file, whose size is not trusted", empty, true, false},
+        {"standard input", "-", true, false},
+        {"the temp folder", std::filesystem::temp_directory_path().string(), false, false},
+    };
+    for (const auto& c : cases) {
+        file_identity identity;
+        file_checksum failed{};
+        std::FILE* stream = open_measured(c.name, buffer, identity, failed);
+        EXPECT_EQ(stream != nullptr, c.opens) << c.what;
+        EXPECT_EQ(identity.regular, c.regular) << c.what;
+        if (stream != nullptr && stream != stdin) {
+            fclose(stream);
+        }
+    }
+    std::filesystem::remove(name);
+    std::filesystem::remove(empty);
+}
+
 } // namespace
