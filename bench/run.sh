@@ -16,8 +16,9 @@
 # bench/run.sh compare PROGRAM_A PROGRAM_B [ROUNDS] times two builds of the
 # program on the same 512 MiB file, round by round, and prints their medians.
 #
-# bench/run.sh sums [BUILD_DIR] [ROUNDS] times crc16sum over many small and
-# a few large files (see sums below).
+# bench/run.sh sums [BUILD_DIR] [ROUNDS] times crc16sum over many small
+# files, a few large ones and one large one, and measures its peak memory
+# (see sums below; needs GNU time, /usr/bin/time).
 #
 # bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
 # builds (other compilers, other targets) in turn, round by round (ROUNDS,
@@ -101,29 +102,64 @@ if [ "${1:-}" = compare ]; then
     exit 0
 fi
 
-# sums BUILD_DIR: crc16sum over 10,000 files of 1 KiB in the page cache, at
-# -j 1 and at its default, against cksum over the same files, one process
-# each; and over 8 files of 64 MiB, the default against -j 1. Interleaved
-# rounds, medians of the per-round ratios.
+# sums BUILD_DIR: crc16sum, interleaved rounds, medians of the per-round
+# ratios, all in the page cache:
+#   - over 10,000 files of 1 KiB, at -j 1 and at its default, against cksum
+#     over the same files, one process each;
+#   - over 8 files of 64 MiB, and over one file of 1 GiB, the default
+#     against -j 1, and on the 1 GiB file crc16 against the default too;
+#   - one file just below, at and well above the size from which it is read
+#     in ranges (512 KiB), the default against -j 1, 20 runs a round;
+# and once each: the 10,000 files one process a file through xargs, and the
+# peak resident memory of crc16sum given 1,000 and 20,000 names.
 sums() {
-    local sum cksum_bin
-    sum=$(realpath "$1/sum/crc16sum") cksum_bin=$(command -v cksum)
-    mkdir -p "$work/small" "$work/large"
+    local sum crc16_bin cksum_bin
+    sum=$(realpath "$1/sum/crc16sum") crc16_bin=$(realpath "$1/tool/crc16") cksum_bin=$(command -v cksum)
+    mkdir -p "$work/small" "$work/large" "$work/one" "$work/names"
     head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/small/f"
     for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
-    cat "$work"/small/* "$work"/large/* >/dev/null
-    : >"$work/small.times"; : >"$work/large.times"
+    cat "$work"/large/* "$work"/large/* >"$work/one/1gib"
+    for size in $(((512 << 10) - 4096)) $((512 << 10)) $((4 << 20)); do head -c "$size" /dev/urandom >"$work/one/s$size"; done
+    cat "$work"/small/* "$work"/large/* "$work"/one/* >/dev/null
+    : >"$work/small.times"; : >"$work/large.times"; : >"$work/one.times"; : >"$work/near.times"
+    # hyperfine's median over 20 runs of each command given, on one line
+    near() {
+        hyperfine -N --warmup 3 --runs 20 --export-json "$work/run.json" "$@" >/dev/null 2>&1
+        echo $(grep -o '"median": *[0-9.e+-]*' "$work/run.json" | sed 's/.*: *//')
+    }
     for _ in $(seq "$rounds"); do
         echo "$(one_run "cd $work/small && $sum -j 1 * >/dev/null") $(one_run "cd $work/small && $sum * >/dev/null") $(one_run "cd $work/small && $cksum_bin * >/dev/null")" >>"$work/small.times"
         echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null")" >>"$work/large.times"
+        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib")" >>"$work/one.times"
+        local row=""
+        for size in $(((512 << 10) - 4096)) $((512 << 10)) $((4 << 20)); do
+            row+="$(near "$sum -j 1 $work/one/s$size" "$sum $work/one/s$size") "
+        done
+        echo "$row" >>"$work/near.times"
     done
-    awk '{print $1 / $3}' "$work/small.times" >"$work/r1"; awk '{print $2 / $3}' "$work/small.times" >"$work/r2"
-    awk '{print $2 / $1}' "$work/large.times" >"$work/r3"
+    column() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$3" >"$work/r"; spread "$work/r" %.2f; }
     printf '10,000 files of 1 KiB: crc16sum -j 1 / cksum %s; crc16sum (default, %s jobs) / cksum %s; medians %.3f s, %.3f s, %.3f s\n' \
-        "$(spread "$work/r1" %.2f)" "$(nproc)" "$(spread "$work/r2" %.2f)" \
+        "$(column 1 3 "$work/small.times")" "$(nproc)" "$(column 2 3 "$work/small.times")" \
         "$(cut -d ' ' -f 1 "$work/small.times" | median)" "$(cut -d ' ' -f 2 "$work/small.times" | median)" "$(cut -d ' ' -f 3 "$work/small.times" | median)"
     printf '8 files of 64 MiB: crc16sum default / -j 1 %s; medians %.3f s and %.3f s\n' \
-        "$(spread "$work/r3" %.2f)" "$(cut -d ' ' -f 2 "$work/large.times" | median)" "$(cut -d ' ' -f 1 "$work/large.times" | median)"
+        "$(column 2 1 "$work/large.times")" "$(cut -d ' ' -f 2 "$work/large.times" | median)" "$(cut -d ' ' -f 1 "$work/large.times" | median)"
+    printf '1 GiB: crc16sum default / -j 1 %s; default / crc16 %s; medians %.3f s, %.3f s, crc16 %.3f s\n' \
+        "$(column 2 1 "$work/one.times")" "$(column 2 3 "$work/one.times")" \
+        "$(cut -d ' ' -f 2 "$work/one.times" | median)" "$(cut -d ' ' -f 1 "$work/one.times" | median)" "$(cut -d ' ' -f 3 "$work/one.times" | median)"
+    local i=1
+    for what in "508 KiB (below)" "512 KiB (at)" "4 MiB"; do
+        printf 'one file of %s: crc16sum default / -j 1 %s\n' "$what" "$(column $((i + 1)) "$i" "$work/near.times")"
+        i=$((i + 2))
+    done
+    find "$work/small" -type f >"$work/list"
+    printf '10,000 files of 1 KiB, once, one crc16 a file through xargs -n 1 -P %s: %.3f s\n' "$(nproc)" \
+        "$(one_run "xargs -n 1 -P $(nproc) $crc16_bin <$work/list >/dev/null")"
+    head -c $((20000 << 10)) /dev/urandom | split -b 1024 -a 5 - "$work/names/f"
+    peak_kib() { (cd "$work/names" && /usr/bin/time -f %M "$sum" $(ls | head -n "$1") 2>&1 >/dev/null | tail -n 1); }
+    local few many
+    few=$(peak_kib 1000) many=$(peak_kib 20000)
+    printf 'peak resident memory: %s KiB with 1,000 names, %s KiB with 20,000 (growth %s KiB; the names: %s KiB more)\n' \
+        "$few" "$many" "$((many - few))" "$(( (19000 * 7) >> 10 ))"
 }
 
 if [ "${1:-}" = sums ]; then

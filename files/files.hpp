@@ -83,9 +83,9 @@ struct file_identity {
     std::int64_t size = SIZE_UNKNOWN;
 };
 
-// Fills `identity` for an open stream; `regular` stays false where the
-// system cannot say.
-void identify(std::FILE* stream, file_identity& identity);
+// open_named, and the identity of what it opened, from what the open itself
+// learnt where it can: standard input is never `regular`.
+std::FILE* open_identified(const std::string& name, stream_buffer& buffer, file_identity& identity, int& cause);
 
 // Opens a name in UTF-8 ("-": standard input) and measures it, behind
 // `buffer`. Null, with `failed` saying why, where that fails.
@@ -143,6 +143,31 @@ void use_binary_output();
 // Writes UTF-8 text to `stream` whole, or shown as the characters it holds
 // where the stream is a console. False, with `cause`, where it fails.
 bool write_text(std::FILE* stream, std::string_view text, int& cause);
+
+// One entry of a folder that crc16sum -r walks: a file to read (a regular
+// file, or a link to anything that is not a folder) or a subfolder (never
+// one reached through a link, which also rules out loops).
+struct folder_entry {
+    std::string name;
+    bool folder;
+};
+
+// Whether a name in UTF-8 names a folder, through links.
+bool names_folder(const std::string& name);
+
+// The names of the files under a folder operand begin with this: the
+// operand with one '/' after it, however many separators it ended in.
+std::string folder_prefix(const std::string& operand);
+
+// The entries of the folder `prefix` names (as folder_prefix gives it), in
+// the order crc16sum -r lists them: by the bytes of their names, each
+// subfolder's as if it ended in '/', so that the full names come in the
+// order of their bytes. Links to folders, and what is neither a file nor a
+// folder, are left out. False, with `cause`, where it cannot be read.
+bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, int& cause);
+
+// Puts entries in that order.
+void sort_entries(std::vector<folder_entry>& entries);
 
 // How many processors this process may run on: its affinity where the
 // system has one, else every processor there is.

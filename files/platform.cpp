@@ -14,6 +14,7 @@
 
 #include "files.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,11 +57,17 @@ void* __stack_chk_guard = nullptr;
     std::memcpy(&__stack_chk_guard, parts, sizeof parts);
 }
 
-static std::FILE* open_path(const path_char* path, int& cause)
+// Which file an open stream reads, as the system knows it by its handle.
+static void identify(std::FILE* stream, file_identity& identity);
+
+static std::FILE* open_path(const path_char* path, int& cause, file_identity* identity)
 {
     std::FILE* stream = nullptr;
     cause = _wfopen_s(&stream, path, L"rb");
     if (cause == 0) {
+        if (identity != nullptr) {
+            identify(stream, *identity);
+        }
         return stream;
     }
     // Windows refuses a directory as it refuses a file it may not read.
@@ -82,7 +89,7 @@ static bool may_have_size(std::FILE* stream)
 static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return _fseeki64(stream, offset, origin); }
 static std::int64_t position(std::FILE* stream) { return _ftelli64(stream); }
 
-void identify(std::FILE* stream, file_identity& identity)
+static void identify(std::FILE* stream, file_identity& identity)
 {
     identity = {};
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -117,12 +124,55 @@ static std::string utf8(const wchar_t* text)
     return result;
 }
 
-static std::FILE* open_name(const std::string& name, int& cause, stream_buffer& buffer)
+static std::FILE* open_name(const std::string& name, int& cause, file_identity* identity)
 {
-    return open_for_reading(wide(name).c_str(), buffer, cause);
+    return open_path(wide(name).c_str(), cause, identity);
 }
 
 static void read_binary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+static bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+bool names_folder(const std::string& name)
+{
+    const DWORD attributes = GetFileAttributesW(wide(name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, int& cause)
+{
+    entries.clear();
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(wide(prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        cause = error == ERROR_ACCESS_DENIED ? EACCES
+                : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+                                                                                   : EIO;
+        return false;
+    }
+    do {
+        const std::string name = utf8(found.cFileName);
+        const DWORD attributes = found.dwFileAttributes;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        // A folder that is a reparse point is a link or a junction to one.
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            entries.push_back({name, false});
+        } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+            entries.push_back({name, true});
+        }
+    } while (FindNextFileW(search, &found) != 0);
+    const DWORD error = GetLastError();
+    FindClose(search);
+    if (error != ERROR_NO_MORE_FILES) {
+        cause = error == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        return false;
+    }
+    sort_entries(entries);
+    return true;
+}
 
 std::vector<std::string> utf8_arguments(int argc, path_char* argv[])
 {
@@ -181,6 +231,8 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 
 #else
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -190,7 +242,18 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 
 static_assert(sizeof(off_t) == 8, "positions must be 64-bit");
 
-static std::FILE* open_path(const path_char* path, int& cause)
+static void identity_from(const struct stat& info, file_identity& identity)
+{
+    identity = {};
+    if (S_ISREG(info.st_mode)) {
+        identity.regular = true;
+        identity.device = static_cast<std::uint64_t>(info.st_dev);
+        identity.file = static_cast<std::uint64_t>(info.st_ino);
+        identity.size = static_cast<std::int64_t>(info.st_size);
+    }
+}
+
+static std::FILE* open_path(const path_char* path, int& cause, file_identity* identity)
 {
     std::FILE* stream = std::fopen(path, "rb");
     if (stream == nullptr) {
@@ -198,12 +261,15 @@ static std::FILE* open_path(const path_char* path, int& cause)
         return nullptr;
     }
     // A directory opens here but has no bytes to read; Windows refuses it at
-    // the open, and so does this.
+    // the open, and so does this. What that tells of the file is kept.
     struct stat info {};
     if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
         cause = S_ISDIR(info.st_mode) ? EISDIR : errno;
         std::fclose(stream);
         return nullptr;
+    }
+    if (identity != nullptr) {
+        identity_from(info, *identity);
     }
     return stream;
 }
@@ -214,26 +280,82 @@ static bool may_have_size(std::FILE*) { return true; }
 static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return fseeko(stream, offset, origin); }
 static std::int64_t position(std::FILE* stream) { return ftello(stream); }
 
-void identify(std::FILE* stream, file_identity& identity)
-{
-    identity = {};
-    struct stat info {};
-    if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return;
-    }
-    identity.regular = true;
-    identity.device = static_cast<std::uint64_t>(info.st_dev);
-    identity.file = static_cast<std::uint64_t>(info.st_ino);
-    identity.size = static_cast<std::int64_t>(info.st_size);
-}
-
 // Names and text are bytes here, UTF-8 or not, passed on as they are.
-static std::FILE* open_name(const std::string& name, int& cause, stream_buffer& buffer)
+static std::FILE* open_name(const std::string& name, int& cause, file_identity* identity)
 {
-    return open_for_reading(name.c_str(), buffer, cause);
+    return open_path(name.c_str(), cause, identity);
 }
 
 static void read_binary(std::FILE*) {}
+
+static bool is_separator(char c) { return c == '/'; }
+
+bool names_folder(const std::string& name)
+{
+    struct stat info {};
+    return stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// What a folder's entry is, looked at by its name within the folder.
+static void add_entry(int folder, const char* name, std::vector<folder_entry>& entries)
+{
+    struct stat info {};
+    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return; // gone since it was listed
+    }
+    if (S_ISLNK(info.st_mode)) {
+        // A link that leads nowhere is read, so that its failure is said.
+        if (fstatat(folder, name, &info, 0) != 0) {
+            entries.push_back({name, false});
+        } else if (S_ISREG(info.st_mode)) {
+            entries.push_back({name, false});
+        }
+        return;
+    }
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) {
+        entries.push_back({name, S_ISDIR(info.st_mode)});
+    }
+}
+
+bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, int& cause)
+{
+    entries.clear();
+    DIR* folder = opendir(prefix.c_str());
+    if (folder == nullptr) {
+        cause = errno;
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(folder);
+        if (entry == nullptr) {
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+#ifdef _DIRENT_HAVE_D_TYPE
+        // Most file systems tell the kind here, sparing a call for each entry.
+        if (entry->d_type == DT_REG || entry->d_type == DT_DIR) {
+            entries.push_back({std::string(name), entry->d_type == DT_DIR});
+            continue;
+        }
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) {
+            continue;
+        }
+#endif
+        add_entry(dirfd(folder), entry->d_name, entries);
+    }
+    const int error = errno;
+    closedir(folder);
+    if (error != 0) {
+        cause = error;
+        return false;
+    }
+    sort_entries(entries);
+    return true;
+}
 
 std::vector<std::string> utf8_arguments(int argc, path_char* argv[]) { return {argv, argv + argc}; }
 
@@ -260,14 +382,19 @@ static bool write_console(std::FILE*, std::string_view, int&) { return false; }
 
 #endif
 
-std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& cause)
+// Gives the stream `buffer` to read through.
+static std::FILE* behind(std::FILE* stream, stream_buffer& buffer)
 {
-    std::FILE* stream = open_path(path, cause);
     if (stream != nullptr) {
         // Should this fail, the stream keeps a buffer of its own: slower, same bytes.
         static_cast<void>(std::setvbuf(stream, buffer.bytes, _IOFBF, sizeof buffer.bytes));
     }
     return stream;
+}
+
+std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& cause)
+{
+    return behind(open_path(path, cause, nullptr), buffer);
 }
 
 bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
@@ -301,14 +428,21 @@ bool seek_position(std::FILE* stream, std::int64_t offset, int& cause)
     return true;
 }
 
-std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause)
+std::FILE* open_identified(const std::string& name, stream_buffer& buffer, file_identity& identity, int& cause)
 {
+    identity = {};
     if (names_standard_input(name)) {
         read_binary(stdin);
         std::clearerr(stdin); // "-" twice reads on from where the first left off
         return stdin;
     }
-    return open_name(name, cause, buffer);
+    return behind(open_name(name, cause, &identity), buffer);
+}
+
+std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause)
+{
+    file_identity identity;
+    return open_identified(name, buffer, identity, cause);
 }
 
 bool close_named(std::FILE* stream, int& cause)
@@ -335,6 +469,33 @@ bool write_text(std::FILE* stream, std::string_view text, int& cause)
         return false;
     }
     return true;
+}
+
+std::string folder_prefix(const std::string& operand)
+{
+    std::size_t end = operand.size();
+    while (end > 0 && is_separator(operand[end - 1])) {
+        --end;
+    }
+    // Nothing but separators: the root.
+    return end == 0 && !operand.empty() ? "/" : operand.substr(0, end) + "/";
+}
+
+void sort_entries(std::vector<folder_entry>& entries)
+{
+    // Byte by byte, unsigned, as LC_ALL=C sort compares; a subfolder's name
+    // as if it ended in '/'.
+    const auto byte_at = [](const folder_entry& entry, std::size_t i) -> int {
+        return i < entry.name.size() ? static_cast<unsigned char>(entry.name[i]) : entry.folder && i == entry.name.size() ? '/' : -1;
+    };
+    std::sort(entries.begin(), entries.end(), [&](const folder_entry& a, const folder_entry& b) {
+        for (std::size_t i = 0;; ++i) {
+            const int x = byte_at(a, i), y = byte_at(b, i);
+            if (x != y || x < 0) {
+                return x < y;
+            }
+        }
+    });
 }
 
 std::string describe_cause(int cause)

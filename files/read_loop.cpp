@@ -75,20 +75,16 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
                          file_checksum& failed)
 {
     int cause = 0;
-    std::FILE* stream = open_named(name, buffer, cause);
-    identity = {};
+    std::FILE* stream = open_identified(name, buffer, identity, cause);
+    // A regular file's size is known from its open; anything else, or a
+    // file that reports 0 bytes, such as those of /proc, is measured.
+    if (stream != nullptr && identity.regular && identity.size > 0) {
+        failed = {file_stage::checksummed, 0, CRC_INIT};
+        return stream;
+    }
+    identity.regular = false;
     failed = measure_opened(stream, cause, identity.size);
-    if (failed.stage != file_stage::checksummed) {
-        return nullptr;
-    }
-    // Standard input cannot be opened again by name, whatever it is.
-    if (stream != stdin) {
-        const std::int64_t measured = identity.size;
-        identify(stream, identity);
-        identity.regular = identity.regular && identity.size == measured;
-        identity.size = measured;
-    }
-    return stream;
+    return failed.stage == file_stage::checksummed ? stream : nullptr;
 }
 
 file_checksum checksum_named(const std::string& name, stream_buffer& buffer)
@@ -105,12 +101,11 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
     int cause = 0;
-    std::FILE* stream = open_named(name, buffer, cause);
+    file_identity now;
+    std::FILE* stream = open_identified(name, buffer, now, cause);
     if (stream == nullptr || stream == stdin) {
         return {file_stage::not_read, stream == stdin ? CAUSE_REPLACED : cause, CRC_INIT};
     }
-    file_identity now;
-    identify(stream, now);
     if (!now.regular || now.device != identity.device || now.file != identity.file || now.size != identity.size) {
         static_cast<void>(close_named(stream, cause));
         return {file_stage::not_read, CAUSE_REPLACED, CRC_INIT};

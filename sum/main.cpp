@@ -322,7 +322,7 @@ int run(std::vector<std::string> arguments)
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    const int argc = static_cast<int>(arguments.size());
+    int argc = static_cast<int>(arguments.size());
 
     options opts;
     const char* check_only = nullptr; // the first option that only --check takes
@@ -381,10 +381,12 @@ int run(std::vector<std::string> arguments)
         return usage_error("the --zero option is meaningful only when printing checksums");
     }
 
-    // In the order getopt_long has left them: the operands after the options.
-    std::vector<std::string> operands(argv.begin() + optind, argv.end() - 1);
-    if (operands.empty()) {
-        operands.emplace_back("-");
+    // In the order getopt_long has left them: the operands after the
+    // options, read where they are, so that no name is held twice.
+    static char standard_input[] = "-";
+    if (optind == argc) {
+        argv[static_cast<std::size_t>(argc)] = standard_input;
+        ++argc;
     }
     use_binary_output();
     static_cast<void>(std::setvbuf(stdout, nullptr, _IONBF, 0)); // output gathers whole lines itself
@@ -393,7 +395,8 @@ int run(std::vector<std::string> arguments)
     job_runner runner;
     start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), own_buffer);
     tally seen;
-    for (const std::string& operand : operands) {
+    for (int i = optind; i < argc; ++i) {
+        const std::string operand = argv[static_cast<std::size_t>(i)];
         if (out.cause != 0) {
             break;
         }
