@@ -481,22 +481,27 @@ std::string folder_prefix(const std::string& operand)
     return end == 0 && !operand.empty() ? "/" : operand.substr(0, end) + "/";
 }
 
-void sort_entries(std::vector<folder_entry>& entries)
+// Byte by byte, unsigned, as LC_ALL=C sort compares; a subfolder's name
+// as if it ended in '/'. -1 past the end.
+static int byte_at(const folder_entry& entry, std::size_t i)
 {
-    // Byte by byte, unsigned, as LC_ALL=C sort compares; a subfolder's name
-    // as if it ended in '/'.
-    const auto byte_at = [](const folder_entry& entry, std::size_t i) -> int {
-        return i < entry.name.size() ? static_cast<unsigned char>(entry.name[i]) : entry.folder && i == entry.name.size() ? '/' : -1;
-    };
-    std::sort(entries.begin(), entries.end(), [&](const folder_entry& a, const folder_entry& b) {
-        for (std::size_t i = 0;; ++i) {
-            const int x = byte_at(a, i), y = byte_at(b, i);
-            if (x != y || x < 0) {
-                return x < y;
-            }
-        }
-    });
+    if (i < entry.name.size()) {
+        return static_cast<unsigned char>(entry.name[i]);
+    }
+    return entry.folder && i == entry.name.size() ? '/' : -1;
 }
+
+static bool comes_before(const folder_entry& a, const folder_entry& b)
+{
+    for (std::size_t i = 0;; ++i) {
+        const int x = byte_at(a, i), y = byte_at(b, i);
+        if (x != y || x < 0) {
+            return x < y;
+        }
+    }
+}
+
+void sort_entries(std::vector<folder_entry>& entries) { std::sort(entries.begin(), entries.end(), comes_before); }
 
 std::string describe_cause(int cause)
 {

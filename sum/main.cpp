@@ -29,6 +29,7 @@ struct options {
     bool warn = false;
     bool strict = false;
     bool ignore_missing = false;
+    bool recursive = false;
     std::size_t jobs = 0; // 0: one for each processor
 };
 
@@ -209,6 +210,60 @@ void drain(const options& opts, output& out, const std::string& list, job_runner
     }
 }
 
+// A folder being walked: its name with '/' after it, its entries in order,
+// and the next to hand in.
+struct walk_level {
+    std::string prefix;
+    std::vector<folder_entry> entries;
+    std::size_t next = 0;
+};
+
+// Lists the folder `name` onto the walk's path or, where it cannot be
+// read, hands in its diagnostic, in its turn.
+void enter_folder(const options& opts, output& out, job_runner& runner, std::vector<walk_level>& path,
+                  const std::string& name, std::string prefix, tally& seen)
+{
+    walk_level folder{std::move(prefix), {}, 0};
+    int cause = 0;
+    if (list_folder(folder.prefix, folder.entries, cause)) {
+        path.push_back(std::move(folder));
+        return;
+    }
+    job failed;
+    failed.name = name;
+    failed.read = false;
+    failed.result = {file_stage::not_opened, cause, CRC_INIT};
+    hand_in(opts, out, "", runner, std::move(failed), seen);
+}
+
+// Hands in every file under the folder `operand`, in the order of their
+// names' bytes, and a diagnostic in its place for each folder that cannot
+// be read. Only the folders from the operand down to the one being listed
+// are held, each with its entries, so memory follows the depth and the
+// widest folder, not the size of the tree.
+void walk_folder(const options& opts, output& out, job_runner& runner, const std::string& operand, tally& seen)
+{
+    std::vector<walk_level> path;
+    enter_folder(opts, out, runner, path, operand, folder_prefix(operand), seen);
+    while (!path.empty() && out.cause == 0) {
+        walk_level& folder = path.back();
+        if (folder.next == folder.entries.size()) {
+            path.pop_back();
+            continue;
+        }
+        const folder_entry& entry = folder.entries[folder.next++];
+        std::string name = folder.prefix + entry.name;
+        if (entry.folder) {
+            std::string prefix = name + "/";
+            enter_folder(opts, out, runner, path, name, std::move(prefix), seen); // moves `folder` and `entry`
+        } else {
+            job work;
+            work.name = std::move(name);
+            hand_in(opts, out, "", runner, std::move(work), seen);
+        }
+    }
+}
+
 // Checks every file that the list `list` names; false where anything failed.
 bool check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
                 job_runner& runner)
@@ -282,6 +337,9 @@ void print_help()
         "  -c, --check           read lists of checksums from the FILEs and check them\n"
         "  -j, --jobs=N          read N files at a time (default: one for each\n"
         "                        processor this process may run on)\n"
+        "  -r, --recursive       read every file under each FILE that is a folder,\n"
+        "                        in the byte order of their names; links to\n"
+        "                        folders are not followed\n"
         "  -z, --zero            end each output line with NUL, not newline, and do\n"
         "                        not escape file names\n"
         "\n"
@@ -309,6 +367,7 @@ int run(std::vector<std::string> arguments)
         {"zero", no_argument, nullptr, 'z'},
         {"warn", no_argument, nullptr, 'w'},
         {"jobs", required_argument, nullptr, 'j'},
+        {"recursive", no_argument, nullptr, 'r'},
         {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
         {"quiet", no_argument, nullptr, QUIET},
         {"status", no_argument, nullptr, STATUS},
@@ -327,10 +386,11 @@ int run(std::vector<std::string> arguments)
     options opts;
     const char* check_only = nullptr; // the first option that only --check takes
     opterr = 0;
-    for (int option; (option = getopt_long(argc, argv.data(), ":czwj:", LONG_OPTIONS, nullptr)) != -1;) {
+    for (int option; (option = getopt_long(argc, argv.data(), ":czwrj:", LONG_OPTIONS, nullptr)) != -1;) {
         switch (option) {
         case 'c': opts.check = true; break;
         case 'z': opts.zero = true; break;
+        case 'r': opts.recursive = true; break;
         case 'j': {
             // A whole number of one or more, nothing around it.
             const std::string value = optarg;
@@ -380,6 +440,9 @@ int run(std::vector<std::string> arguments)
     if (opts.zero && opts.check) {
         return usage_error("the --zero option is meaningful only when printing checksums");
     }
+    if (opts.recursive && opts.check) {
+        return usage_error("the --recursive option is meaningful only when printing checksums");
+    }
 
     // In the order getopt_long has left them: the operands after the
     // options, read where they are, so that no name is held twice.
@@ -402,6 +465,8 @@ int run(std::vector<std::string> arguments)
         }
         if (opts.check) {
             seen.failed = !check_list(opts, out, operand, list_buffer, runner) || seen.failed;
+        } else if (opts.recursive && !names_standard_input(operand) && names_folder(operand)) {
+            walk_folder(opts, out, runner, operand, seen);
         } else {
             job work;
             work.name = operand;

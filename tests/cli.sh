@@ -6,7 +6,7 @@
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib"
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive"
 case_name=$1 program=$2 sum_program=$3
 shift 3
 crc16=("$@" "$program")
@@ -37,6 +37,24 @@ expect_sum() {
     shift 3
     check_run "$want" "$want_err" "$want_status" "${crc16sum[@]}" "$@"
 }
+# make_tree: the folder tree, 10,000 files in 100 folders, whose names sort
+# differently byte by byte than by number or by folder ("f5" holds "f5/10",
+# which comes after "f5-x" and before "f50"); off Windows, a link back up to
+# the root, which must not be followed, and a link to a file, which is read.
+make_tree() {
+    mkdir tree || exit 1
+    for i in $(seq 0 99); do
+        mkdir "tree/f$i"
+        for j in $(seq 0 99); do printf %s "$i/$j" >"tree/f$i/$j"; done
+    done
+    printf x >tree/f5-x && printf y >tree/f5.x && printf z >tree/é && rm tree/f7/7 tree/f7/8
+    if [ "$windows" != 1 ]; then
+        ln -s .. tree/f3/up && ln -s ../f5.x tree/f9/link
+    fi
+}
+# tree_names FILE: the names in a list crc16sum wrote, one a line.
+tree_names() { cut -c 9- "$1" | tr -d '\r'; }
+
 # Its diagnostic for a name and a cause, less the line end.
 said() { printf 'crc16sum: %s: %s' "$1" "$2"; }
 
@@ -302,6 +320,33 @@ sum-over-4gib)
     for jobs in 1 2 3; do
         expect_sum "0x9836  big$eol" "" 0 -j "$jobs" big
     done ;;
+sum-recursive)
+    # Every file once, in the order that find and a byte-wise sort give,
+    # whatever the number of jobs and however the folder is named; and a
+    # list that checks.
+    make_tree
+    { find tree -type f && [ -L tree/f9/link ] && echo tree/f9/link; } | LC_ALL=C sort >want
+    "${crc16sum[@]}" -r tree >sums.1 2>err
+    status=$?
+    [ "$status" = 0 ] && [ ! -s err ] || fail "-r tree: status $status, $(cat err)"
+    tree_names sums.1 >got
+    cmp -s want got || fail "-r tree: the names are not those of find | sort: $(diff want got | head -n 5)"
+    [ "$(wc -l <got)" -ge 10000 ] || fail "-r tree: $(wc -l <got) names, not 10,000 or more"
+    [ "$(grep -c '^0x[0-9A-F]\{4\}  tree/' sums.1)" = "$(wc -l <got)" ] || fail "-r tree: lines unlike a checksum's"
+    # A few against crc16 itself: the first, a file at the root, the last.
+    for name in tree/f0/0 tree/f5.x tree/é; do
+        grep -q -F -x "$("${crc16[@]}" "$name")  $name" <(tr -d '\r' <sums.1) || fail "-r tree: $name is not as crc16 gives it"
+    done
+    for arguments in "-j 8 tree" "-j 1 tree/" "-j 2 tree//"; do
+        "${crc16sum[@]}" -r $arguments >sums.other 2>err
+        [ $? = 0 ] && cmp -s sums.1 sums.other || fail "-r $arguments differs from -r tree"
+    done
+    "${crc16sum[@]}" -c sums.1 >check 2>err
+    [ $? = 0 ] && [ "$(grep -c ': OK' check)" = "$(wc -l <want)" ] || fail "-c of the -r list: $(head -n 3 err)"
+    # A file among the operands stays a file; without -r a folder is refused.
+    expect_sum "$("${crc16[@]}" tree/f5.x)  tree/f5.x$eol" "" 0 -r tree/f5.x
+    expect_sum "" "$(said tree "Is a directory")$eol" 1 tree
+    expect_sum "" "crc16sum: the --recursive option is meaningful only when printing checksums${eol}Try 'crc16sum --help' for more information.$eol" 1 -c -r sums.1 ;;
 sum-permission)
     # Root reads everything: the case runs as nobody.
     skip_on_windows "a file's mode"
@@ -312,7 +357,19 @@ sum-permission)
     crc16sum=("${as_nobody[@]}" "${crc16sum[@]}")
     expect_sum "0x9738  open$eol" "$(said secret "Permission denied")$eol" 1 secret open
     printf '0xBB3D  secret\n' >list
-    expect_sum "secret: FAILED open or read$eol" "$(said secret "Permission denied")${eol}crc16sum: WARNING: 1 listed file could not be read$eol" 1 -c list ;;
+    expect_sum "secret: FAILED open or read$eol" "$(said secret "Permission denied")${eol}crc16sum: WARNING: 1 listed file could not be read$eol" 1 -c list
+    # A folder it cannot read is said in its turn, and the walk goes on.
+    make_tree
+    chmod -R go+rX tree && chmod 000 tree/f42
+    { find tree -type f ! -path 'tree/f42/*' && echo tree/f9/link; } | LC_ALL=C sort >want
+    for jobs in 1 8; do
+        "${crc16sum[@]}" -r -j "$jobs" tree >sums 2>err
+        status=$?
+        [ "$status" = 1 ] && [ "$(cat err)" = "$(said tree/f42 "Permission denied")" ] ||
+            fail "-r -j $jobs, a folder locked: status $status, $(cat err)"
+        tree_names sums >got
+        cmp -s want got || fail "-r -j $jobs, a folder locked: the names are not those of find | sort: $(diff want got | head -n 5)"
+    done ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;
