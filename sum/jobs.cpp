@@ -113,7 +113,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_
             work.ranges_claimed = work.ranges_done = 0;
             hold.lock();
             runner.split.push_back(slot);
-            start_workers(runner, runner.submitted - runner.taken + count - 1);
+            start_workers(runner, runner.submitted - runner.taken - 1 + count - 1);
             runner.work_ready.notify_all();
             runner.head_done.notify_one(); // the caller, waiting, takes ranges too
             return;
@@ -161,8 +161,9 @@ void submit_job(job_runner& runner, job work)
     const std::size_t slot = runner.submitted++ % runner.window.size();
     runner.window[slot] = std::move(work);
     runner.done[slot] = 0;
-    // The calling thread is one of the jobs; workers start as the work comes.
-    start_workers(runner, runner.submitted - runner.taken);
+    // The calling thread is one of the jobs, and takes the oldest while it
+    // waits: workers start as more work than that comes.
+    start_workers(runner, runner.submitted - runner.taken - 1);
     runner.work_ready.notify_one();
 }
 
