@@ -58,6 +58,7 @@ for archive in "${archives[@]}"; do
     listing=$(cmake -E tar tf "$archive" | sed 's|/$||')
     require "$name has the licence" "^$top/(.*/)?LICENSE$" "$listing"
     require "$name has the README" "^$top/(.*/)?README\\.md$" "$listing"
+    [[ $name != *.zip ]] || require "$name has the Windows page" "^$top/windows\\.md$" "$listing"
     grep -v "^$top\(/\|$\)" <<<"$listing" && fail "$name has the paths above outside its folder $top/"
     sort <<<"$listing" | uniq -d | grep . && fail "$name lists the paths above twice"
     mkdir "$work/$name" && (cd "$work/$name" && cmake -E tar xf "$archive") || fail "$name does not unpack"
