@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "files.hpp"
 #include "crc16.hpp"
+#include "files.hpp"
 #include "plain_loop.hpp"
 
 namespace {
@@ -47,8 +47,7 @@ void read_only(benchmark::State& state, const char* path)
 } // namespace
 
 // The engine alone over as many bytes as the whole-program run reads.
-BENCHMARK(crc_over_buffer)->Name("crc_update_512MiB")->Arg(512 << 20)
-    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(crc_over_buffer)->Name("crc_update_512MiB")->Arg(512 << 20)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {

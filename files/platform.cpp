@@ -146,9 +146,9 @@ bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, 
     const HANDLE search = FindFirstFileW(wide(prefix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        cause = error == ERROR_ACCESS_DENIED ? EACCES
-                : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
-                                                                                   : EIO;
+        cause = error == ERROR_ACCESS_DENIED                                 ? EACCES
+            : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+                                                                             : EIO;
         return false;
     }
     do {

@@ -71,8 +71,7 @@ file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
     return opened.stage == file_stage::checksummed ? finish_reading(stream, size) : opened;
 }
 
-std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity,
-                         file_checksum& failed)
+std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity, file_checksum& failed)
 {
     int cause = 0;
     std::FILE* stream = open_identified(name, buffer, identity, cause);

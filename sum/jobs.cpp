@@ -72,8 +72,8 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     const std::int64_t offset = length * static_cast<std::int64_t>(index);
     const bool last = index + 1 == work.ranges.size();
     hold.unlock();
-    const file_checksum part = checksum_range(work.name, work.identity, offset,
-                                              last ? work.identity.size - offset : length, buffer);
+    const file_checksum part =
+        checksum_range(work.name, work.identity, offset, last ? work.identity.size - offset : length, buffer);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {

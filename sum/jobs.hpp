@@ -60,8 +60,8 @@ struct job_runner {
     bool stopping = false;
     std::vector<std::thread> workers;
     std::mutex lock;
-    std::condition_variable work_ready; // for the workers
-    std::condition_variable head_done;  // for the caller: the oldest result is ready
+    std::condition_variable work_ready;  // for the workers
+    std::condition_variable head_done;   // for the caller: the oldest result is ready
     stream_buffer* own_buffer = nullptr; // the calling thread's
 };
 

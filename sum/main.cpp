@@ -318,7 +318,9 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
             diagnose(out, "WARNING: " + counted(seen.unreadable, "listed file", "listed files") + " could not be read");
         }
         if (seen.mismatched != 0) {
-            diagnose(out, "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") + " did NOT match");
+            diagnose(out,
+                     "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") +
+                         " did NOT match");
         }
     }
     return !failed;
@@ -327,35 +329,34 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
 void print_help()
 {
     std::printf("Usage: %s [OPTION]... [FILE]...\n", PROGRAM);
-    std::fputs(
-        "Print or check CRC-16/ARC checksums: for each FILE, a line with its checksum\n"
-        "as crc16 prints it (0x and four upper-case hexadecimal digits), two spaces\n"
-        "and its name.\n"
-        "\n"
-        "With no FILE, or when FILE is -, read standard input.\n"
-        "\n"
-        "  -c, --check           read lists of checksums from the FILEs and check them\n"
-        "  -j, --jobs=N          read N files at a time (default: one for each\n"
-        "                        processor this process may run on)\n"
-        "  -r, --recursive       read every file under each FILE that is a folder,\n"
-        "                        in the byte order of their names; links to\n"
-        "                        folders are not followed\n"
-        "  -z, --zero            end each output line with NUL, not newline, and do\n"
-        "                        not escape file names\n"
-        "\n"
-        "Only when checking:\n"
-        "      --ignore-missing  do not fail or report on files that do not exist\n"
-        "      --quiet           do not print OK for each file that matched\n"
-        "      --status          print nothing; the exit status tells the result\n"
-        "      --strict          exit non-zero on improperly formatted lines\n"
-        "  -w, --warn            warn about each improperly formatted line\n"
-        "\n"
-        "      --help            display this help and exit\n"
-        "      --version         output version information and exit\n"
-        "\n"
-        "Exit status: 0 when every file was read and, when checking, matched its\n"
-        "line; 1 otherwise.\n",
-        stdout);
+    std::fputs("Print or check CRC-16/ARC checksums: for each FILE, a line with its checksum\n"
+               "as crc16 prints it (0x and four upper-case hexadecimal digits), two spaces\n"
+               "and its name.\n"
+               "\n"
+               "With no FILE, or when FILE is -, read standard input.\n"
+               "\n"
+               "  -c, --check           read lists of checksums from the FILEs and check them\n"
+               "  -j, --jobs=N          read N files at a time (default: one for each\n"
+               "                        processor this process may run on)\n"
+               "  -r, --recursive       read every file under each FILE that is a folder,\n"
+               "                        in the byte order of their names; links to\n"
+               "                        folders are not followed\n"
+               "  -z, --zero            end each output line with NUL, not newline, and do\n"
+               "                        not escape file names\n"
+               "\n"
+               "Only when checking:\n"
+               "      --ignore-missing  do not fail or report on files that do not exist\n"
+               "      --quiet           do not print OK for each file that matched\n"
+               "      --status          print nothing; the exit status tells the result\n"
+               "      --strict          exit non-zero on improperly formatted lines\n"
+               "  -w, --warn            warn about each improperly formatted line\n"
+               "\n"
+               "      --help            display this help and exit\n"
+               "      --version         output version information and exit\n"
+               "\n"
+               "Exit status: 0 when every file was read and, when checking, matched its\n"
+               "line; 1 otherwise.\n",
+               stdout);
 }
 
 enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, HELP, VERSION };
@@ -363,18 +364,12 @@ enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, HELP, VERSION };
 int run(std::vector<std::string> arguments)
 {
     static const option LONG_OPTIONS[] = {
-        {"check", no_argument, nullptr, 'c'},
-        {"zero", no_argument, nullptr, 'z'},
-        {"warn", no_argument, nullptr, 'w'},
-        {"jobs", required_argument, nullptr, 'j'},
-        {"recursive", no_argument, nullptr, 'r'},
-        {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
-        {"quiet", no_argument, nullptr, QUIET},
-        {"status", no_argument, nullptr, STATUS},
-        {"strict", no_argument, nullptr, STRICT},
-        {"help", no_argument, nullptr, HELP},
-        {"version", no_argument, nullptr, VERSION},
-        {nullptr, 0, nullptr, 0},
+        {"check", no_argument, nullptr, 'c'},       {"zero", no_argument, nullptr, 'z'},
+        {"warn", no_argument, nullptr, 'w'},        {"jobs", required_argument, nullptr, 'j'},
+        {"recursive", no_argument, nullptr, 'r'},   {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
+        {"quiet", no_argument, nullptr, QUIET},     {"status", no_argument, nullptr, STATUS},
+        {"strict", no_argument, nullptr, STRICT},   {"help", no_argument, nullptr, HELP},
+        {"version", no_argument, nullptr, VERSION}, {nullptr, 0, nullptr, 0},
     };
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
@@ -396,24 +391,36 @@ int run(std::vector<std::string> arguments)
             const std::string value = optarg;
             char* end = nullptr;
             errno = 0;
-            const unsigned long long jobs = value.find_first_not_of("0123456789") == std::string::npos
-                                                ? std::strtoull(value.c_str(), &end, 10)
-                                                : 0;
+            const unsigned long long jobs =
+                value.find_first_not_of("0123456789") == std::string::npos ? std::strtoull(value.c_str(), &end, 10) : 0;
             if (jobs == 0 || errno != 0 || jobs > MAX_JOBS) {
                 return usage_error("invalid number of jobs: '" + value + "'");
             }
             opts.jobs = static_cast<std::size_t>(jobs);
             break;
         }
-        case 'w': opts.warn = true; check_only = check_only ? check_only : "--warn"; break;
-        case IGNORE_MISSING: opts.ignore_missing = true; check_only = check_only ? check_only : "--ignore-missing"; break;
-        case QUIET: opts.quiet = true; check_only = check_only ? check_only : "--quiet"; break;
-        case STATUS: opts.status = true; check_only = check_only ? check_only : "--status"; break;
-        case STRICT: opts.strict = true; check_only = check_only ? check_only : "--strict"; break;
+        case 'w':
+            opts.warn = true;
+            check_only = check_only ? check_only : "--warn";
+            break;
+        case IGNORE_MISSING:
+            opts.ignore_missing = true;
+            check_only = check_only ? check_only : "--ignore-missing";
+            break;
+        case QUIET:
+            opts.quiet = true;
+            check_only = check_only ? check_only : "--quiet";
+            break;
+        case STATUS:
+            opts.status = true;
+            check_only = check_only ? check_only : "--status";
+            break;
+        case STRICT:
+            opts.strict = true;
+            check_only = check_only ? check_only : "--strict";
+            break;
         case HELP: print_help(); return std::fflush(stdout) == 0 ? 0 : 1;
-        case VERSION:
-            std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION);
-            return std::fflush(stdout) == 0 ? 0 : 1;
+        case VERSION: std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION); return std::fflush(stdout) == 0 ? 0 : 1;
         default: {
             const std::string given = argv[static_cast<std::size_t>(optind - 1)];
             // The parsers of glibc and mingw-w64 differ in what they return

@@ -38,9 +38,12 @@ std::vector<unsigned char> random_bytes(std::mt19937& random, std::size_t count)
 
 TEST(crc_update, known_vectors)
 {
-    const struct { std::string_view input; crc_state crc; } cases[] = {
-        {"", 0x0000}, {"123456789", 0xBB3D}, {"abc", 0x9738},
-        {"A", 0x30C0}, {"\x03", 0x0140}, {"\x01", 0xC0C1}, {"\xFF", 0x4040},
+    const struct {
+        std::string_view input;
+        crc_state crc;
+    } cases[] = {
+        {"", 0x0000},     {"123456789", 0xBB3D}, {"abc", 0x9738},  {"A", 0x30C0},
+        {"\x03", 0x0140}, {"\x01", 0xC0C1},      {"\xFF", 0x4040},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(crc_of(c.input), c.crc) << "input \"" << c.input << '"';
@@ -55,10 +58,7 @@ TEST(crc_update, zero_bytes_leave_the_state_at_zero)
     }
 }
 
-TEST(crc_update, count_zero_reads_nothing)
-{
-    EXPECT_EQ(crc_update(0x1234, nullptr, 0), 0x1234);
-}
+TEST(crc_update, count_zero_reads_nothing) { EXPECT_EQ(crc_update(0x1234, nullptr, 0), 0x1234); }
 
 TEST(crc_update, any_split_matches_one_call_and_the_bitwise_reference)
 {
@@ -72,7 +72,8 @@ TEST(crc_update, any_split_matches_one_call_and_the_bitwise_reference)
         std::size_t at = 0;
         while (at < bytes.size()) {
             // Length-0 pieces are as likely as any other short piece.
-            const std::size_t piece = std::min<std::size_t>(random() % (round % 2 ? 70 : 2 * CRC_BLOCK_SIZE), bytes.size() - at);
+            const std::size_t piece =
+                std::min<std::size_t>(random() % (round % 2 ? 70 : 2 * CRC_BLOCK_SIZE), bytes.size() - at);
             pieces = crc_update(pieces, bytes.data() + at, piece);
             at += piece;
         }
@@ -117,7 +118,8 @@ TEST(crc_update, lane_and_block_boundaries_match_the_bitwise_reference)
     for (std::size_t length : lengths) {
         for (std::size_t align = 0; align < 8; ++align) {
             for (crc_state from : {CRC_INIT, crc_state{0xBB3D}}) {
-                ASSERT_EQ(crc_update(from, bytes.data() + align, length), bitwise_crc(bytes.data() + align, length, from))
+                ASSERT_EQ(crc_update(from, bytes.data() + align, length),
+                          bitwise_crc(bytes.data() + align, length, from))
                     << "length " << length << ", alignment " << align << ", from " << from;
             }
         }
@@ -126,13 +128,13 @@ TEST(crc_update, lane_and_block_boundaries_match_the_bitwise_reference)
 
 TEST(crc_mulmod, products_checked_by_hand)
 {
-    const struct { crc_state a, b, product; } cases[] = {
-        {CRC_ONE, 0x1234, 0x1234},       // 1 * b = b
-        {0x1234, CRC_ONE, 0x1234},
-        {0x0000, 0xBEEF, 0x0000},
-        {0x4000, 0x0001, 0xA001},        // x * x^15 = x^16 = x^15 + x^2 + 1 mod P
-        {0x0001, 0x4000, 0xA001},
-        {0x4000, 0x4000, 0x2000},        // x * x = x^2
+    const struct {
+        crc_state a, b, product;
+    } cases[] = {
+        {CRC_ONE, 0x1234, 0x1234}, // 1 * b = b
+        {0x1234, CRC_ONE, 0x1234}, {0x0000, 0xBEEF, 0x0000},
+        {0x4000, 0x0001, 0xA001},                            // x * x^15 = x^16 = x^15 + x^2 + 1 mod P
+        {0x0001, 0x4000, 0xA001},  {0x4000, 0x4000, 0x2000}, // x * x = x^2
     };
     for (const auto& c : cases) {
         EXPECT_EQ(crc_mulmod(c.a, c.b), c.product) << c.a << " * " << c.b;
@@ -149,7 +151,8 @@ TEST(crc_mulmod, products_checked_by_hand)
 TEST(crc_shift_factor, equals_the_byte_by_byte_shift_for_every_lane_length)
 {
     std::vector<std::size_t> lane_lengths = {0, 1, CRC_LANE_LENGTH, 65537};
-    for (std::size_t length = CRC_SHORT_MINIMUM / CRC_SHORT_LANES; length <= (CRC_BLOCK_SIZE - 1) / CRC_SHORT_LANES; ++length) {
+    for (std::size_t length = CRC_SHORT_MINIMUM / CRC_SHORT_LANES; length <= (CRC_BLOCK_SIZE - 1) / CRC_SHORT_LANES;
+         ++length) {
         lane_lengths.push_back(length);
     }
     for (std::size_t length : lane_lengths) {
@@ -192,7 +195,8 @@ TEST(crc_combine, joins_ranges_as_one_pass_would_fold_them)
 TEST(crc_shift, equals_feeding_zero_bytes)
 {
     const std::vector<unsigned char> zeros(2 * CRC_BLOCK_SIZE + 3, 0);
-    for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{2}, CRC_LANE_LENGTH, CRC_BLOCK_SIZE + 1, zeros.size()}) {
+    for (std::size_t count :
+         {std::size_t{0}, std::size_t{1}, std::size_t{2}, CRC_LANE_LENGTH, CRC_BLOCK_SIZE + 1, zeros.size()}) {
         for (unsigned state : {0x0001U, 0x8000U, 0xBB3DU}) {
             const auto s = static_cast<crc_state>(state);
             EXPECT_EQ(crc_shift(s, count), crc_update(s, zeros.data(), count)) << count << " zero bytes from " << state;

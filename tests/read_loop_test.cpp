@@ -53,16 +53,22 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
         long_text += std::to_string(i);
     }
     // reads: the size of each read the loop asks for, one chunk at most.
-    const struct { std::string content; std::int64_t size; bool ok; std::string counted; std::vector<std::size_t> reads; } cases[] = {
+    const struct {
+        std::string content;
+        std::int64_t size;
+        bool ok;
+        std::string counted;
+        std::vector<std::size_t> reads;
+    } cases[] = {
         {"", 0, true, "", {0}},
         {"123456789", 9, true, "123456789", {9}},
         {"123456789", SIZE_UNKNOWN, true, "123456789", {4096}},
         {long_text, SIZE_UNKNOWN, true, long_text, {4096, 4096, 4096}},
-        {"123456789", 3, true, "123", {3}},                       // grew after it was measured
+        {"123456789", 3, true, "123", {3}}, // grew after it was measured
         {long_text, 9000, true, long_text.substr(0, 9000), {4096, 4096, 808}},
         {long_text.substr(0, 4096), 4096, true, long_text.substr(0, 4096), {4096}},
         {long_text.substr(0, 8192), 8192, true, long_text.substr(0, 8192), {4096, 4096}},
-        {"123456789", 12, false, "", {12}},                       // truncated after it was measured
+        {"123456789", 12, false, "", {12}}, // truncated after it was measured
         {long_text.substr(0, 4096), 4097, false, "", {4096, 1}},
         {long_text.substr(0, 8192), 10000, false, "", {4096, 4096, 1808}},
     };
@@ -87,7 +93,12 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
 
 TEST(measure_size, only_a_size_above_zero_is_trusted)
 {
-    const struct { std::FILE* stream; std::int64_t size; crc_state crc; const char* what; } cases[] = {
+    const struct {
+        std::FILE* stream;
+        std::int64_t size;
+        crc_state crc;
+        const char* what;
+    } cases[] = {
         {stream_holding("123456789"), 9, 0xBB3D, "a file"},
         {stream_holding(""), SIZE_UNKNOWN, 0x0000, "an empty file"},
     };
@@ -114,8 +125,8 @@ TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known
         }
 #endif
         // A name of its own in the temp folder, removed before anything is checked.
-        const auto path = std::filesystem::temp_directory_path() /
-                          ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
+        const auto path =
+            std::filesystem::temp_directory_path() / ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
         std::FILE* write_only = std::fopen(path.string().c_str(), "wb");
         ASSERT_NE(write_only, nullptr) << path;
         std::fputs("12345", write_only);
@@ -137,8 +148,8 @@ TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known
 // A file of its own in the temp folder, holding `bytes`; its name in UTF-8.
 std::string temp_file_holding(const std::string& bytes)
 {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
+    const auto path =
+        std::filesystem::temp_directory_path() / ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
     std::FILE* stream = std::fopen(path.string().c_str(), "wb");
     if (stream != nullptr) {
         std::fwrite(bytes.data(), 1, bytes.size(), stream);
@@ -172,11 +183,19 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
     const auto size = static_cast<std::int64_t>(text.size());
     constexpr auto CHUNK = static_cast<std::int64_t>(CHUNK_SIZE);
 
-    const struct { const char* what; std::string name; file_identity identity; std::int64_t offset, length; file_stage stage; int cause; } cases[] = {
+    const struct {
+        const char* what;
+        std::string name;
+        file_identity identity;
+        std::int64_t offset, length;
+        file_stage stage;
+        int cause;
+    } cases[] = {
         {"the first chunk", name, identity, 0, CHUNK, file_stage::checksummed, 0},
         {"a range at 4096", name, identity, CHUNK, CHUNK, file_stage::checksummed, 0},
         {"the last range, to the end", name, identity, 2 * CHUNK, size - 2 * CHUNK, file_stage::checksummed, 0},
-        {"a range past the end", name, identity, 2 * CHUNK, size - 2 * CHUNK + 1, file_stage::not_read, CAUSE_ENDED_EARLY},
+        {"a range past the end", name, identity, 2 * CHUNK, size - 2 * CHUNK + 1, file_stage::not_read,
+         CAUSE_ENDED_EARLY},
         {"a range after the end", name, identity, size + CHUNK, 1, file_stage::not_read, CAUSE_ENDED_EARLY},
         {"another file of the same size", other, identity, 0, CHUNK, file_stage::not_read, CAUSE_REPLACED},
         {"the file at another size", name, longer, 0, CHUNK, file_stage::not_read, CAUSE_REPLACED},
@@ -187,7 +206,8 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
         EXPECT_EQ(got.stage, c.stage) << c.what;
         EXPECT_EQ(got.cause, c.cause) << c.what;
         if (c.stage == file_stage::checksummed) {
-            EXPECT_EQ(got.crc, crc_of(text.substr(static_cast<std::size_t>(c.offset), static_cast<std::size_t>(c.length))))
+            EXPECT_EQ(got.crc,
+                      crc_of(text.substr(static_cast<std::size_t>(c.offset), static_cast<std::size_t>(c.length))))
                 << c.what;
         }
     }
@@ -200,7 +220,11 @@ TEST(open_measured, only_a_regular_file_may_be_read_in_ranges)
     const std::string name = temp_file_holding("123456789");
     const std::string empty = temp_file_holding("");
     stream_buffer buffer;
-    const struct { const char* what; std::string name; bool opens, regular; } cases[] = {
+    const struct {
+        const char* what;
+        std::string name;
+        bool opens, regular;
+    } cases[] = {
         {"a file", name, true, true},
         {"an empty file, whose size is not trusted", empty, true, false},
         {"standard input", "-", true, false},
