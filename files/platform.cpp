@@ -305,9 +305,7 @@ static void add_entry(int folder, const char* name, std::vector<folder_entry>& e
     }
     if (S_ISLNK(info.st_mode)) {
         // A link that leads nowhere is read, so that its failure is said.
-        if (fstatat(folder, name, &info, 0) != 0) {
-            entries.push_back({name, false});
-        } else if (S_ISREG(info.st_mode)) {
+        if (fstatat(folder, name, &info, 0) != 0 || S_ISREG(info.st_mode)) {
             entries.push_back({name, false});
         }
         return;

@@ -372,6 +372,7 @@ int run(std::vector<std::string> arguments)
         {"version", no_argument, nullptr, VERSION}, {nullptr, 0, nullptr, 0},
     };
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }
