@@ -1,5 +1,6 @@
 #include "jobs.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -82,45 +83,72 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     }
 }
 
-// Works on what is oldest: a range nobody has claimed, else the oldest job
-// nobody has claimed, whose file it reads through `buffer`, or, where it is
-// large enough, cuts into ranges for every job to take. Standard input is
-// left to be read when the job's result is taken, in its turn. Called and
-// left with the lock held; it is let go while a file is read, when the slot
-// is the claimer's alone.
+// Where many jobs wait, a job claims up to this many of them at once, so
+// that a run of small files costs one turn of the lock for several.
+constexpr std::size_t CLAIM_BATCH = 16;
+
+// Reads the file of a job its caller has claimed, without the lock: true
+// once its result is set; false where it is to be read in ranges, which
+// `work.ranges` then has room for. Standard input is left to be read when
+// the job's result is taken, in its turn.
+bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
+{
+    if (!work.read || names_standard_input(work.name)) {
+        return true;
+    }
+    file_checksum failed{};
+    std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
+    const std::size_t count = stream != nullptr && work.identity.regular ? range_count(work.identity.size, jobs) : 1;
+    if (stream == nullptr) {
+        work.result = failed;
+    } else if (count == 1) {
+        work.result = finish_reading(stream, work.identity.size);
+    } else if (int cause = 0; !close_named(stream, cause)) {
+        work.result = {file_stage::not_read, cause, CRC_INIT};
+    } else {
+        work.ranges.assign(count, file_checksum{});
+        work.ranges_claimed = work.ranges_done = 0;
+        return false;
+    }
+    return true;
+}
+
+// Works on what is oldest: a range nobody has claimed, else the oldest jobs
+// nobody has claimed, each file read through `buffer` or, where it is large
+// enough, cut into ranges for every job to take. Called and left with the
+// lock held; it is let go while files are read, when the slots claimed are
+// the claimer's alone.
 void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
 {
     if (!runner.split.empty()) {
         work_on_range(runner, hold, buffer);
         return;
     }
-    const std::size_t slot = runner.claimed++ % runner.window.size();
-    job& work = runner.window[slot];
-    if (work.read && !names_standard_input(work.name)) {
-        hold.unlock();
-        file_checksum failed{};
-        std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
-        const std::size_t count =
-            stream != nullptr && work.identity.regular ? range_count(work.identity.size, runner.jobs) : 1;
-        if (stream == nullptr) {
-            work.result = failed;
-        } else if (count == 1) {
-            work.result = finish_reading(stream, work.identity.size);
-        } else if (int cause = 0; !close_named(stream, cause)) {
-            work.result = {file_stage::not_read, cause, CRC_INIT};
-        } else {
-            work.ranges.assign(count, file_checksum{});
-            work.ranges_claimed = work.ranges_done = 0;
+    const std::size_t waiting = runner.submitted - runner.claimed;
+    const std::size_t batch = std::clamp<std::size_t>(waiting / (2 * runner.jobs), 1, CLAIM_BATCH);
+    const std::size_t first = runner.claimed;
+    runner.claimed += batch;
+    hold.unlock();
+    bool finished[CLAIM_BATCH] = {};
+    for (std::size_t k = 0; k < batch; ++k) {
+        const std::size_t slot = (first + k) % runner.window.size();
+        finished[k] = read_job(runner.jobs, runner.window[slot], buffer);
+        if (!finished[k]) {
+            const std::size_t count = runner.window[slot].ranges.size();
             hold.lock();
             runner.split.push_back(slot);
             start_workers(runner, runner.submitted - runner.taken - 1 + count - 1);
             runner.work_ready.notify_all();
             runner.head_done.notify_one(); // the caller, waiting, takes ranges too
-            return;
+            hold.unlock();
         }
-        hold.lock();
     }
-    finish_slot(runner, slot);
+    hold.lock();
+    for (std::size_t k = 0; k < batch; ++k) {
+        if (finished[k]) {
+            finish_slot(runner, (first + k) % runner.window.size());
+        }
+    }
 }
 
 // Each worker's entry: jobs, one after another, through a buffer of its own.
