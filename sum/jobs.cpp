@@ -125,7 +125,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_
         return;
     }
     const std::size_t waiting = runner.submitted - runner.claimed;
-    const std::size_t batch = std::clamp<std::size_t>(waiting / (2 * runner.jobs), 1, CLAIM_BATCH);
+    const std::size_t batch = std::clamp<std::size_t>(waiting / runner.jobs, 1, CLAIM_BATCH);
     const std::size_t first = runner.claimed;
     runner.claimed += batch;
     hold.unlock();
@@ -192,7 +192,12 @@ void submit_job(job_runner& runner, job work)
     // The calling thread is one of the jobs, and takes the oldest while it
     // waits: workers start as more work than that comes.
     start_workers(runner, runner.submitted - runner.taken - 1);
-    runner.work_ready.notify_one();
+    // A worker is woken for a batch, not for each file: waking one costs
+    // more than a small file does. Whoever waits for a result wakes them
+    // for what is left.
+    if ((runner.submitted - runner.claimed) % CLAIM_BATCH == 0) {
+        runner.work_ready.notify_one();
+    }
 }
 
 bool take_result(job_runner& runner, job& work, bool wait)
@@ -208,6 +213,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
             return false;
         }
         if (runner.claimed < runner.submitted || !runner.split.empty()) {
+            runner.work_ready.notify_all();
             work_on_one(runner, hold, *runner.own_buffer);
         } else {
             runner.head_done.wait(hold);
