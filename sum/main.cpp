@@ -359,6 +359,16 @@ void print_help()
                stdout);
 }
 
+// Sets an option that only --check takes, keeping the first such option
+// given for the usage error without --check.
+void set_check_only(bool& option, const char*& first, const char* name)
+{
+    option = true;
+    if (first == nullptr) {
+        first = name;
+    }
+}
+
 enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, HELP, VERSION };
 
 int run(std::vector<std::string> arguments)
@@ -400,26 +410,11 @@ int run(std::vector<std::string> arguments)
             opts.jobs = static_cast<std::size_t>(jobs);
             break;
         }
-        case 'w':
-            opts.warn = true;
-            check_only = check_only ? check_only : "--warn";
-            break;
-        case IGNORE_MISSING:
-            opts.ignore_missing = true;
-            check_only = check_only ? check_only : "--ignore-missing";
-            break;
-        case QUIET:
-            opts.quiet = true;
-            check_only = check_only ? check_only : "--quiet";
-            break;
-        case STATUS:
-            opts.status = true;
-            check_only = check_only ? check_only : "--status";
-            break;
-        case STRICT:
-            opts.strict = true;
-            check_only = check_only ? check_only : "--strict";
-            break;
+        case 'w': set_check_only(opts.warn, check_only, "--warn"); break;
+        case IGNORE_MISSING: set_check_only(opts.ignore_missing, check_only, "--ignore-missing"); break;
+        case QUIET: set_check_only(opts.quiet, check_only, "--quiet"); break;
+        case STATUS: set_check_only(opts.status, check_only, "--status"); break;
+        case STRICT: set_check_only(opts.strict, check_only, "--strict"); break;
         case HELP: print_help(); return std::fflush(stdout) == 0 ? 0 : 1;
         case VERSION: std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION); return std::fflush(stdout) == 0 ? 0 : 1;
         default: {
