@@ -21,6 +21,14 @@ std::int64_t range_length(std::int64_t size, std::size_t count)
 
 namespace {
 
+// The bytes of range `index` of a file read in `count` ranges: one share,
+// or, for the last, what is left to the end.
+std::int64_t range_bytes(std::int64_t size, std::size_t count, std::size_t index)
+{
+    const std::int64_t length = range_length(size, count);
+    return index + 1 == count ? size - length * static_cast<std::int64_t>(index) : length;
+}
+
 void work_on_jobs(job_runner& runner);
 
 // Starts workers while fewer than `wanted` run, up to one for each job but
@@ -46,15 +54,13 @@ void finish_slot(job_runner& runner, std::size_t slot)
 file_checksum join_ranges(const job& work)
 {
     file_checksum joined{file_stage::checksummed, 0, CRC_INIT};
-    const std::int64_t length = range_length(work.identity.size, work.ranges.size());
     for (std::size_t i = 0; i < work.ranges.size(); ++i) {
         const file_checksum& part = work.ranges[i];
         if (part.stage != file_stage::checksummed) {
             return part;
         }
-        const bool last = i + 1 == work.ranges.size();
-        const std::int64_t part_length = last ? work.identity.size - length * static_cast<std::int64_t>(i) : length;
-        joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(part_length));
+        const std::int64_t bytes = range_bytes(work.identity.size, work.ranges.size(), i);
+        joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(bytes));
     }
     return joined;
 }
@@ -69,12 +75,11 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     if (work.ranges_claimed == work.ranges.size()) {
         runner.split.erase(runner.split.begin());
     }
-    const std::int64_t length = range_length(work.identity.size, work.ranges.size());
-    const std::int64_t offset = length * static_cast<std::int64_t>(index);
-    const bool last = index + 1 == work.ranges.size();
+    const std::size_t count = work.ranges.size();
+    const std::int64_t offset = range_length(work.identity.size, count) * static_cast<std::int64_t>(index);
+    const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
-    const file_checksum part =
-        checksum_range(work.name, work.identity, offset, last ? work.identity.size - offset : length, buffer);
+    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, buffer);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
