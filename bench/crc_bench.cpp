@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "crc16.hpp"
-#include "files.hpp"
 #include "plain_loop.hpp"
+#include "reading.hpp"
 
 namespace {
 

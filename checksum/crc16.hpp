@@ -11,7 +11,12 @@
 
 using crc_state = std::uint16_t;
 
+// The state a CRC-16/ARC computation starts from.
 inline constexpr crc_state CRC_INIT = 0x0000;
+
+// A state of all zeros: where each range of an input folded apart starts,
+// whatever the state the whole computation starts from.
+inline constexpr crc_state CRC_ZERO = 0x0000;
 
 // Entry n: start from n and run eight rounds of "shift right by one, and
 // XOR in the reflected polynomial when the bit shifted out was 1".

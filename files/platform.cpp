@@ -1,18 +1,15 @@
-// Everything that differs between Windows and POSIX: how a path is opened,
-// which streams have a size worth measuring, how a position beyond 2 GiB is
-// sought and told, how names and text pass between UTF-8 and the system,
-// and, on Windows, the stack protector's canary.
+// What differs between Windows and POSIX in names, folders and output: how
+// names and text pass between UTF-8 and the system, how a folder is listed,
+// how many processors there are, and, on Windows, the stack protector's
+// canary.
 
 // Before the first system header: on Windows, rand_s for the stack
-// protector's canary; elsewhere, 64-bit off_t for fseeko and ftello,
-// whichever target builds this file.
+// protector's canary.
 #ifdef _WIN32
 #define _CRT_RAND_S
-#else
-#define _FILE_OFFSET_BITS 64
 #endif
 
-#include "files.hpp"
+#include "platform.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -57,54 +54,7 @@ void* __stack_chk_guard = nullptr;
     std::memcpy(&__stack_chk_guard, parts, sizeof parts);
 }
 
-// Which file an open stream reads, as the system knows it by its handle.
-static void identify(std::FILE* stream, file_identity& identity);
-
-static std::FILE* open_path(const path_char* path, int& cause, file_identity* identity)
-{
-    std::FILE* stream = nullptr;
-    cause = _wfopen_s(&stream, path, L"rb");
-    if (cause == 0) {
-        if (identity != nullptr) {
-            identify(stream, *identity);
-        }
-        return stream;
-    }
-    // Windows refuses a directory as it refuses a file it may not read.
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        cause = EISDIR;
-    }
-    return nullptr;
-}
-
-// A pipe or a console may appear to seek there; only a disk file's size is
-// worth measuring.
-static bool may_have_size(std::FILE* stream)
-{
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    return GetFileType(handle) == FILE_TYPE_DISK;
-}
-
-static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return _fseeki64(stream, offset, origin); }
-static std::int64_t position(std::FILE* stream) { return _ftelli64(stream); }
-
-static void identify(std::FILE* stream, file_identity& identity)
-{
-    identity = {};
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return;
-    }
-    identity.regular = true;
-    identity.device = info.dwVolumeSerialNumber;
-    identity.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    identity.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
-}
-
-static std::wstring wide(std::string_view text)
+std::wstring utf16(std::string_view text)
 {
     const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring result(static_cast<std::size_t>(length), L'\0');
@@ -124,18 +74,11 @@ static std::string utf8(const wchar_t* text)
     return result;
 }
 
-static std::FILE* open_name(const std::string& name, int& cause, file_identity* identity)
-{
-    return open_path(wide(name).c_str(), cause, identity);
-}
-
-static void read_binary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
-
 static bool is_separator(char c) { return c == '/' || c == '\\'; }
 
 bool names_folder(const std::string& name)
 {
-    const DWORD attributes = GetFileAttributesW(wide(name).c_str());
+    const DWORD attributes = GetFileAttributesW(utf16(name).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -143,7 +86,7 @@ bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, 
 {
     entries.clear();
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(wide(prefix + "*").c_str(), &found);
+    const HANDLE search = FindFirstFileW(utf16(prefix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         cause = error == ERROR_ACCESS_DENIED                                 ? EACCES
@@ -220,7 +163,7 @@ static bool is_console(std::FILE* stream)
 static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 {
     std::fflush(stream);
-    const std::wstring shown = wide(text);
+    const std::wstring shown = utf16(text);
     DWORD written = 0;
     if (WriteConsoleW(handle_of(stream), shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr) == 0) {
         cause = EIO;
@@ -239,54 +182,6 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 #ifdef __linux__
 #include <sched.h>
 #endif
-
-static_assert(sizeof(off_t) == 8, "positions must be 64-bit");
-
-static void identity_from(const struct stat& info, file_identity& identity)
-{
-    identity = {};
-    if (S_ISREG(info.st_mode)) {
-        identity.regular = true;
-        identity.device = static_cast<std::uint64_t>(info.st_dev);
-        identity.file = static_cast<std::uint64_t>(info.st_ino);
-        identity.size = static_cast<std::int64_t>(info.st_size);
-    }
-}
-
-static std::FILE* open_path(const path_char* path, int& cause, file_identity* identity)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    if (stream == nullptr) {
-        cause = errno;
-        return nullptr;
-    }
-    // A directory opens here but has no bytes to read; Windows refuses it at
-    // the open, and so does this. What that tells of the file is kept.
-    struct stat info {};
-    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
-        cause = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        std::fclose(stream);
-        return nullptr;
-    }
-    if (identity != nullptr) {
-        identity_from(info, *identity);
-    }
-    return stream;
-}
-
-// Here a pipe, a FIFO or a terminal says so by refusing to seek.
-static bool may_have_size(std::FILE*) { return true; }
-
-static int seek_to(std::FILE* stream, std::int64_t offset, int origin) { return fseeko(stream, offset, origin); }
-static std::int64_t position(std::FILE* stream) { return ftello(stream); }
-
-// Names and text are bytes here, UTF-8 or not, passed on as they are.
-static std::FILE* open_name(const std::string& name, int& cause, file_identity* identity)
-{
-    return open_path(name.c_str(), cause, identity);
-}
-
-static void read_binary(std::FILE*) {}
 
 static bool is_separator(char c) { return c == '/'; }
 
@@ -380,82 +275,6 @@ static bool write_console(std::FILE*, std::string_view, int&) { return false; }
 
 #endif
 
-// Gives the stream `buffer` to read through.
-static std::FILE* behind(std::FILE* stream, stream_buffer& buffer)
-{
-    if (stream != nullptr) {
-        // Should this fail, the stream keeps a buffer of its own: slower, same bytes.
-        static_cast<void>(std::setvbuf(stream, buffer.bytes, _IOFBF, sizeof buffer.bytes));
-    }
-    return stream;
-}
-
-std::FILE* open_for_reading(const path_char* path, stream_buffer& buffer, int& cause)
-{
-    return behind(open_path(path, cause, nullptr), buffer);
-}
-
-bool measure_size(std::FILE* stream, std::int64_t& size, int& cause)
-{
-    size = SIZE_UNKNOWN;
-    if (!may_have_size(stream) || seek_to(stream, 0, SEEK_END) != 0) {
-        std::clearerr(stream);
-        return true;
-    }
-    const std::int64_t end = position(stream);
-    if (seek_to(stream, 0, SEEK_SET) != 0) {
-        cause = errno != 0 ? errno : EIO;
-        return false;
-    }
-    // A size of 0 is no proof of emptiness: the files of /proc and devices
-    // such as /dev/urandom report it and still have bytes to read. An empty
-    // file read to its end gives the same checksum as one trusted to be empty.
-    if (end > 0) {
-        size = end;
-    }
-    return true;
-}
-
-bool seek_position(std::FILE* stream, std::int64_t offset, int& cause)
-{
-    errno = 0;
-    if (seek_to(stream, offset, SEEK_SET) != 0) {
-        cause = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
-std::FILE* open_identified(const std::string& name, stream_buffer& buffer, file_identity& identity, int& cause)
-{
-    identity = {};
-    if (names_standard_input(name)) {
-        read_binary(stdin);
-        std::clearerr(stdin); // "-" twice reads on from where the first left off
-        return stdin;
-    }
-    return behind(open_name(name, cause, &identity), buffer);
-}
-
-std::FILE* open_named(const std::string& name, stream_buffer& buffer, int& cause)
-{
-    file_identity identity;
-    return open_identified(name, buffer, identity, cause);
-}
-
-bool close_named(std::FILE* stream, int& cause)
-{
-    if (stream == stdin) {
-        return true;
-    }
-    errno = 0;
-    if (std::fclose(stream) != 0) {
-        cause = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
 bool write_text(std::FILE* stream, std::string_view text, int& cause)
 {
     if (is_console(stream)) {
@@ -500,14 +319,3 @@ static bool comes_before(const folder_entry& a, const folder_entry& b)
 }
 
 void sort_entries(std::vector<folder_entry>& entries) { std::sort(entries.begin(), entries.end(), comes_before); }
-
-std::string describe_cause(int cause)
-{
-    if (cause == CAUSE_ENDED_EARLY) {
-        return "File ended before its measured size";
-    }
-    if (cause == CAUSE_REPLACED) {
-        return "File was replaced while it was read";
-    }
-    return std::strerror(cause);
-}

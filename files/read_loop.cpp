@@ -1,7 +1,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "files.hpp"
+#include "reading.hpp"
 
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
 {
@@ -41,8 +41,8 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size)
         result.stage = file_stage::not_read;
     }
     int cause = 0;
-    if (!close_named(stream, cause) && result.stage == file_stage::checksummed) {
-        result = {file_stage::not_read, cause, CRC_INIT};
+    if (!close_stream(stream, cause) && result.stage == file_stage::checksummed) {
+        result = {file_stage::not_read, cause, CRC_ZERO};
     }
     return result;
 }
@@ -53,23 +53,31 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size)
 static file_checksum measure_opened(std::FILE* stream, int cause, std::int64_t& size)
 {
     if (stream == nullptr) {
-        return {file_stage::not_opened, cause, CRC_INIT};
+        return {file_stage::not_opened, cause, CRC_ZERO};
     }
     if (!measure_size(stream, size, cause)) {
-        static_cast<void>(close_named(stream, cause));
-        return {file_stage::not_read, cause, CRC_INIT};
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return {file_stage::checksummed, 0, CRC_INIT};
+    return {file_stage::checksummed, 0, CRC_ZERO};
+}
+
+// The whole of a stream just opened, or null (then `cause` says why).
+static file_checksum checksum_opened(std::FILE* stream, int cause)
+{
+    std::int64_t size = SIZE_UNKNOWN;
+    const file_checksum opened = measure_opened(stream, cause, size);
+    return opened.stage == file_stage::checksummed ? finish_reading(stream, size) : opened;
 }
 
 file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
 {
     int cause = 0;
     std::FILE* stream = open_for_reading(path, buffer, cause);
-    std::int64_t size = SIZE_UNKNOWN;
-    const file_checksum opened = measure_opened(stream, cause, size);
-    return opened.stage == file_stage::checksummed ? finish_reading(stream, size) : opened;
+    return checksum_opened(stream, cause);
 }
+
+file_checksum checksum_standard_input() { return checksum_opened(open_standard_input(), 0); }
 
 std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity, file_checksum& failed)
 {
@@ -78,20 +86,12 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
     // A regular file's size is known from its open; anything else, or a
     // file that reports 0 bytes, such as those of /proc, is measured.
     if (stream != nullptr && identity.regular && identity.size > 0) {
-        failed = {file_stage::checksummed, 0, CRC_INIT};
+        failed = {file_stage::checksummed, 0, CRC_ZERO};
         return stream;
     }
     identity.regular = false;
     failed = measure_opened(stream, cause, identity.size);
     return failed.stage == file_stage::checksummed ? stream : nullptr;
-}
-
-file_checksum checksum_named(const std::string& name, stream_buffer& buffer)
-{
-    file_identity identity;
-    file_checksum failed{};
-    std::FILE* stream = open_measured(name, buffer, identity, failed);
-    return stream != nullptr ? finish_reading(stream, identity.size) : failed;
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
@@ -102,16 +102,16 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
     int cause = 0;
     file_identity now;
     std::FILE* stream = open_identified(name, buffer, now, cause);
-    if (stream == nullptr || stream == stdin) {
-        return {file_stage::not_read, stream == stdin ? CAUSE_REPLACED : cause, CRC_INIT};
+    if (stream == nullptr) {
+        return {file_stage::not_read, cause, CRC_ZERO};
     }
     if (!now.regular || now.device != identity.device || now.file != identity.file || now.size != identity.size) {
-        static_cast<void>(close_named(stream, cause));
-        return {file_stage::not_read, CAUSE_REPLACED, CRC_INIT};
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, CAUSE_REPLACED, CRC_ZERO};
     }
     if (!seek_position(stream, offset, cause)) {
-        static_cast<void>(close_named(stream, cause));
-        return {file_stage::not_read, cause, CRC_INIT};
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, cause, CRC_ZERO};
     }
     return finish_reading(stream, length);
 }

@@ -50,17 +50,25 @@ void finish_slot(job_runner& runner, std::size_t slot)
 }
 
 // The file's checksum from its ranges' in order: the first failure, if any
-// range failed, else each range's checksum joined to those before it.
+// range failed, else each range's checksum joined to those before it. Every
+// range but the last is as long as the first, so one factor carries the
+// checksum so far through any of them.
 file_checksum join_ranges(const job& work)
 {
-    file_checksum joined{file_stage::checksummed, 0, CRC_INIT};
-    for (std::size_t i = 0; i < work.ranges.size(); ++i) {
+    const std::size_t count = work.ranges.size();
+    const crc_state factor = crc_shift_factor(static_cast<std::uint64_t>(range_length(work.identity.size, count)));
+    file_checksum joined{file_stage::checksummed, 0, CRC_ZERO};
+    for (std::size_t i = 0; i < count; ++i) {
         const file_checksum& part = work.ranges[i];
         if (part.stage != file_stage::checksummed) {
             return part;
         }
-        const std::int64_t bytes = range_bytes(work.identity.size, work.ranges.size(), i);
-        joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(bytes));
+        if (i + 1 < count) {
+            joined.crc = static_cast<crc_state>(crc_mulmod(joined.crc, factor) ^ part.crc);
+        } else {
+            const std::int64_t bytes = range_bytes(work.identity.size, count, i);
+            joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(bytes));
+        }
     }
     return joined;
 }
@@ -98,7 +106,7 @@ constexpr std::size_t CLAIM_BATCH = 16;
 // the job's result is taken, in its turn.
 bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
 {
-    if (!work.read || names_standard_input(work.name)) {
+    if (!job_reads(work) || work.source == job_source::standard_input) {
         return true;
     }
     file_checksum failed{};
@@ -108,8 +116,8 @@ bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
         work.result = failed;
     } else if (count == 1) {
         work.result = finish_reading(stream, work.identity.size);
-    } else if (int cause = 0; !close_named(stream, cause)) {
-        work.result = {file_stage::not_read, cause, CRC_INIT};
+    } else if (int cause = 0; !close_stream(stream, cause)) {
+        work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
         work.ranges.assign(count, file_checksum{});
         work.ranges_claimed = work.ranges_done = 0;
@@ -227,9 +235,8 @@ bool take_result(job_runner& runner, job& work, bool wait)
     work = std::move(runner.window[slot]);
     ++runner.taken;
     hold.unlock();
-    // Standard input, which only one may read, and each "-" in its turn.
-    if (work.read && names_standard_input(work.name)) {
-        work.result = checksum_named(work.name, *runner.own_buffer);
+    if (job_reads(work) && work.source == job_source::standard_input) {
+        work.result = checksum_standard_input();
     }
     return true;
 }

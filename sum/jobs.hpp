@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "files.hpp"
+#include "reading.hpp"
 
 // The smallest range of a file read in ranges: below it, the cost of one
 // more open and of waking another job outweighs what the job saves. A
@@ -33,19 +33,34 @@ static_assert(RANGE_MINIMUM % CRC_BLOCK_SIZE == 0);
 std::size_t range_count(std::int64_t size, std::size_t jobs);
 std::int64_t range_length(std::int64_t size, std::size_t count);
 
+// What a job is for, and so how its result is reported: a file whose line
+// is printed, or a file that a list names, held to the list's checksum; or
+// only a place in the order, for a line of a list that is no entry, or for
+// a folder that could not be listed.
+enum class job_kind { sum, check, malformed_line, unlisted_folder };
+
+// Where a job's bytes come from: the file its name names, or standard input,
+// which only one may read: on the calling thread, as each such job's result
+// is taken, in its turn.
+enum class job_source { file, standard_input };
+
 // One piece of work, and its place in the output.
 struct job {
-    std::string name;     // the file to read, as named
-    bool read = true;     // false: nothing to read, only a place in the order
-    crc_state expected{}; // with --check: the list's checksum for it
-    std::size_t line = 0; // with --check: its line in the list
-    file_checksum result{file_stage::checksummed, 0, CRC_INIT};
+    job_kind kind = job_kind::sum;
+    job_source source = job_source::file;
+    std::string name;     // the file; for a malformed line, the list
+    crc_state expected{}; // check: the list's checksum for the file
+    std::size_t line = 0; // malformed_line: its number in the list
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     // Read in ranges: which file it was when first opened, and what each
     // range gave. Empty for a file read whole.
     file_identity identity;
     std::vector<file_checksum> ranges;
     std::size_t ranges_claimed = 0, ranges_done = 0;
 };
+
+// Whether a job has bytes to read, or only its place in the order.
+inline bool job_reads(const job& work) { return work.kind == job_kind::sum || work.kind == job_kind::check; }
 
 // The jobs in flight: a window of at most WINDOW_PER_JOB results for each
 // job, so that memory stays bounded whatever the number of files, however

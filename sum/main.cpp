@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "files.hpp"
 #include "jobs.hpp"
+#include "platform.hpp"
 #include "sum_list.hpp"
 
 namespace {
@@ -147,28 +147,27 @@ std::string counted(std::size_t count, const char* one, const char* many)
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// What one job's result prints, in its turn: its line, or its diagnostic;
-// with --check, its verdict, or the warning for a malformed line.
-void report(const options& opts, output& out, const std::string& list, const job& work, tally& seen)
+// Where a name's bytes come from: "-" is standard input, wherever a name is
+// given, but for an entry of a list that is itself read from standard input
+// (see check_list); every other name is a file.
+job_source source_of(const std::string& name) { return name == "-" ? job_source::standard_input : job_source::file; }
+
+// A file's line: its checksum and its name.
+void report_sum(const options& opts, output& out, const job& work, tally& seen)
+{
+    if (work.result.stage != file_stage::checksummed) {
+        diagnose_file(out, work.name, work.result.cause);
+        seen.failed = true;
+        return;
+    }
+    const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
+    put_line(out, format_sum_line(work.result.crc, portable_name(work.name), end, !opts.zero));
+}
+
+// A listed file's verdict.
+void report_check(const options& opts, output& out, const job& work, tally& seen)
 {
     const file_checksum& result = work.result;
-    if (!opts.check) {
-        if (result.stage != file_stage::checksummed) {
-            diagnose_file(out, work.name, result.cause);
-            seen.failed = true;
-            return;
-        }
-        const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
-        put_line(out, format_sum_line(result.crc, portable_name(work.name), end, !opts.zero));
-        return;
-    }
-    if (!work.read) {
-        ++seen.malformed;
-        if (opts.warn && !opts.status) {
-            diagnose(out, list + ": " + std::to_string(work.line) + ": improperly formatted CRC-16 checksum line");
-        }
-        return;
-    }
     const char* verdict = nullptr; // none for a match under --quiet
     if (result.stage != file_stage::checksummed) {
         if (opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT) {
@@ -189,24 +188,45 @@ void report(const options& opts, output& out, const std::string& list, const job
     }
 }
 
+// What one job's result prints, in its turn: a file's line or its
+// diagnostic; with --check, a verdict, or the warning for a line that is no
+// entry.
+void report(const options& opts, output& out, const job& work, tally& seen)
+{
+    switch (work.kind) {
+    case job_kind::sum: report_sum(opts, out, work, seen); break;
+    case job_kind::check: report_check(opts, out, work, seen); break;
+    case job_kind::malformed_line:
+        ++seen.malformed;
+        if (opts.warn && !opts.status) {
+            diagnose(out, work.name + ": " + std::to_string(work.line) + ": improperly formatted CRC-16 checksum line");
+        }
+        break;
+    case job_kind::unlisted_folder:
+        diagnose_file(out, work.name, work.result.cause);
+        seen.failed = true;
+        break;
+    }
+}
+
 // Hands `work` to the jobs, reporting every result that is ready before it.
-void hand_in(const options& opts, output& out, const std::string& list, job_runner& runner, job work, tally& seen)
+void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen)
 {
     job done;
     while (jobs_full(runner) && take_result(runner, done, true)) {
-        report(opts, out, list, done, seen);
+        report(opts, out, done, seen);
     }
     submit_job(runner, std::move(work));
     while (take_result(runner, done, false)) {
-        report(opts, out, list, done, seen);
+        report(opts, out, done, seen);
     }
 }
 
 // Reports every result still to come.
-void drain(const options& opts, output& out, const std::string& list, job_runner& runner, tally& seen)
+void drain(const options& opts, output& out, job_runner& runner, tally& seen)
 {
     for (job done; take_result(runner, done, true);) {
-        report(opts, out, list, done, seen);
+        report(opts, out, done, seen);
     }
 }
 
@@ -230,10 +250,10 @@ void enter_folder(const options& opts, output& out, job_runner& runner, std::vec
         return;
     }
     job failed;
+    failed.kind = job_kind::unlisted_folder;
     failed.name = name;
-    failed.read = false;
-    failed.result = {file_stage::not_opened, cause, CRC_INIT};
-    hand_in(opts, out, "", runner, std::move(failed), seen);
+    failed.result = {file_stage::not_opened, cause, CRC_ZERO};
+    hand_in(opts, out, runner, std::move(failed), seen);
 }
 
 // Hands in every file under the folder `operand`, in the order of their
@@ -259,7 +279,7 @@ void walk_folder(const options& opts, output& out, job_runner& runner, const std
         } else {
             job work;
             work.name = std::move(name);
-            hand_in(opts, out, "", runner, std::move(work), seen);
+            hand_in(opts, out, runner, std::move(work), seen);
         }
     }
 }
@@ -268,8 +288,10 @@ void walk_folder(const options& opts, output& out, job_runner& runner, const std
 bool check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
                 job_runner& runner)
 {
+    const job_source list_source = source_of(list);
     int cause = 0;
-    std::FILE* stream = open_named(list, list_buffer, cause);
+    std::FILE* stream =
+        list_source == job_source::standard_input ? open_standard_input() : open_named(list, list_buffer, cause);
     if (stream == nullptr) {
         diagnose_file(out, list, cause);
         return false;
@@ -288,16 +310,24 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
             continue;
         }
         job work;
-        work.line = line_number;
-        work.read = line.kind == line_kind::entry;
-        work.expected = line.crc;
+        work.kind = job_kind::check;
+        work.source = source_of(line.name);
         work.name = std::move(line.name);
-        entries += work.read ? 1 : 0;
-        hand_in(opts, out, list, runner, std::move(work), seen);
+        work.expected = line.crc;
+        // Standard input holds the rest of a list read from it, not a
+        // file's bytes: such an entry is no entry.
+        if (line.kind != line_kind::entry ||
+            (work.source == job_source::standard_input && list_source == job_source::standard_input)) {
+            work.kind = job_kind::malformed_line;
+            work.name = list;
+            work.line = line_number;
+        }
+        entries += work.kind == job_kind::check ? 1 : 0;
+        hand_in(opts, out, runner, std::move(work), seen);
     }
-    drain(opts, out, list, runner, seen);
+    drain(opts, out, runner, seen);
     cause = reader.cause;
-    const bool read = close_named(stream, cause) && reader.cause == 0;
+    const bool read = close_stream(stream, cause) && reader.cause == 0;
     if (!read) {
         diagnose_file(out, list, cause);
     }
@@ -310,7 +340,8 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         diagnose(out, list + ": no file was verified");
         failed = true;
     }
-    if (!opts.status) {
+    // Where the list held no entry at all, that says it, unless each line was named.
+    if (!opts.status && (entries != 0 || opts.warn)) {
         if (seen.malformed != 0) {
             diagnose(out, "WARNING: " + counted(seen.malformed, "line is", "lines are") + " improperly formatted");
         }
@@ -468,15 +499,16 @@ int run(std::vector<std::string> arguments)
         }
         if (opts.check) {
             seen.failed = !check_list(opts, out, operand, list_buffer, runner) || seen.failed;
-        } else if (opts.recursive && !names_standard_input(operand) && names_folder(operand)) {
+        } else if (opts.recursive && source_of(operand) == job_source::file && names_folder(operand)) {
             walk_folder(opts, out, runner, operand, seen);
         } else {
             job work;
+            work.source = source_of(operand);
             work.name = operand;
-            hand_in(opts, out, "", runner, std::move(work), seen);
+            hand_in(opts, out, runner, std::move(work), seen);
         }
     }
-    drain(opts, out, "", runner, seen);
+    drain(opts, out, runner, seen);
     stop_jobs(runner);
     return finish(out, seen.failed);
 }

@@ -1,5 +1,6 @@
 #include "sum_list.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -94,12 +95,18 @@ std::string format_verdict_line(std::string_view name, std::string_view verdict,
 
 sum_line parse_sum_line(std::string_view line)
 {
-    sum_line parsed{line_kind::malformed, CRC_INIT, {}};
+    sum_line parsed{line_kind::malformed, CRC_ZERO, {}};
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
     if (line.empty() || line.front() == '#') {
         parsed.kind = line_kind::comment;
+        return parsed;
+    }
+    // Blanks before the checksum, or before the backslash of an escaped
+    // line, as an indented or pasted list has them.
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (line.empty()) {
         return parsed;
     }
     const bool escaped = line.front() == '\\';

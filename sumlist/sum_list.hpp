@@ -28,7 +28,9 @@ struct sum_line {
 };
 
 // Reads one line of a list, without its line feed. Accepted: a carriage
-// return before the line feed, hexadecimal digits in either case, the 0x
-// left out, and * in place of the second space. Empty lines and lines that
-// start with # are comments. Anything else is malformed, never an entry.
+// return before the line feed, spaces and tabs before the checksum (or
+// before the backslash of an escaped line), hexadecimal digits in either
+// case, the 0x left out, and * in place of the second space. Empty lines
+// and lines that start with # are comments; a # after blanks is not, nor is
+// a line of blanks alone. Anything else is malformed, never an entry.
 sum_line parse_sum_line(std::string_view line);

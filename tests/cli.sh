@@ -9,6 +9,7 @@ set -u
 CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive"
 case_name=$1 program=$2 sum_program=$3
 shift 3
+emulator=("$@")
 crc16=("$@" "$program")
 crc16sum=("$@" "$sum_program")
 windows=${CRC16_TARGET_WINDOWS:-0}
@@ -221,6 +222,9 @@ sum-check)
     printf '0xBB3D  good\nnot a line\n' >bad
     printf '0x1234  missing\n' >gone
     printf '# nothing\n\nno\n' >empty
+    # Blanks before a checksum, and before the \ of an escaped line; a #
+    # after blanks, or blanks alone, make no line.
+    printf '  0xBB3D  good\n\t0xbb3d *good\n \t\\0xBB3D  good\n   \n\n#c\n #c\n' >indented
     ok="good: OK$eol" changed="changed: FAILED$eol" missing="missing: FAILED open or read$eol"
     no_file=$(said missing "No such file or directory")$eol
     bad_line="crc16sum: WARNING: 1 line is improperly formatted$eol"
@@ -240,11 +244,24 @@ sum-check)
 -c|bad|$ok|$bad_line|0
 -c --strict|bad|$ok|$bad_line|1
 -c --ignore-missing|gone||$(said gone "no file was verified")$eol|1
--c|empty||$(said empty "no properly formatted checksum lines found")$eol$bad_line|1
+-c|empty||$(said empty "no properly formatted checksum lines found")$eol|1
+-c --warn|empty||$(said empty "3: improperly formatted CRC-16 checksum line")$eol$(said empty "no properly formatted checksum lines found")$eol$bad_line|1
+-c --warn|indented|$ok$ok$ok|$(said indented "4: improperly formatted CRC-16 checksum line")$eol$(said indented "7: improperly formatted CRC-16 checksum line")${eol}crc16sum: WARNING: 2 lines are improperly formatted$eol|0
 -c|no-list||$(said no-list "No such file or directory")$eol|1
 TABLE
     # Options after the lists, and one warning for each list.
-    expect_sum "" "$bad_line" 0 --check crlf bad --quiet ;;
+    expect_sum "" "$bad_line" 0 --check crlf bad --quiet
+    # A list on standard input: an entry "-" there would read the rest of
+    # the list as its file, so it is no entry; every other line is checked,
+    # more than a read's worth of them after it.
+    { printf '0xBB3D  good\n0x0000  -\n' && yes '0xBB3D  good' | head -n 1000; } >stdin-list
+    want=""
+    for _ in $(seq 1001); do want+=$ok; done
+    expect_sum "$want" "$(said - "2: improperly formatted CRC-16 checksum line")$eol$bad_line" 0 -c --warn <stdin-list
+    expect_sum "$want" "$bad_line" 1 -c --strict - <stdin-list
+    # In a list read from a file, "-" is standard input still.
+    printf '0xBB3D  -\n' >dash
+    expect_sum "-: OK$eol" "" 0 -c dash <good ;;
 sum-options)
     printf 123456789 >digits
     try="${eol}Try 'crc16sum --help' for more information.$eol"
@@ -354,7 +371,11 @@ sum-permission)
     [ "$(id -u)" = 0 ] && "${as_nobody[@]}" true 2>/dev/null ||
         { echo "skipped: needs root and a setpriv that changes users (util-linux's)"; exit 77; }
     printf 123456789 >secret && chmod 000 secret && printf abc >open && chmod 755 "$work"
-    crc16sum=("${as_nobody[@]}" "${crc16sum[@]}")
+    # A copy of the program that nobody may read and run, wherever the build
+    # lies: an emulator reads the program as a file, and a checkout may lie
+    # in a folder that only its owner may enter.
+    cp "$sum_program" ./crc16sum && chmod 755 ./crc16sum || exit 1
+    crc16sum=("${as_nobody[@]}" "${emulator[@]}" "$work/crc16sum")
     expect_sum "0x9738  open$eol" "$(said secret "Permission denied")$eol" 1 secret open
     printf '0xBB3D  secret\n' >list
     expect_sum "secret: FAILED open or read$eol" "$(said secret "Permission denied")${eol}crc16sum: WARNING: 1 listed file could not be read$eol" 1 -c list

@@ -1,7 +1,7 @@
 // crc16 FILE: prints the CRC-16 of FILE as 0x followed by four upper-case
 // hexadecimal digits, with no newline, and exits with 0. Any failure prints
 // one fixed line instead and exits with -1. Nothing goes to standard error.
-#include "files.hpp"
+#include "reading.hpp"
 
 namespace {
 

@@ -1,0 +1,71 @@
+// The platform's side of crc16sum: names and text as UTF-8 on every system,
+// how its lines end, the folders -r walks, and the processors it may use.
+// Every difference between Windows and POSIX in these is kept in
+// platform.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+using path_char = wchar_t; // Windows hands the command line over as UTF-16
+// A name in UTF-8 as Windows takes it, in UTF-16.
+std::wstring utf16(std::string_view text);
+#else
+using path_char = char;
+#endif
+
+// The command line as UTF-8, the program's name first.
+std::vector<std::string> utf8_arguments(int argc, path_char* argv[]);
+
+// How crc16sum's lines end: CRLF on Windows, as its other programs' lines
+// do there, and LF elsewhere.
+#ifdef _WIN32
+inline constexpr std::string_view LINE_END = "\r\n";
+#else
+inline constexpr std::string_view LINE_END = "\n";
+#endif
+
+// A name as crc16sum writes it: with / between its parts on every system,
+// so that a list made on one checks on another.
+std::string portable_name(std::string name);
+
+// Sets standard output to write bytes as they are given, so that the lines
+// end as LINE_END says and a NUL stays a NUL.
+void use_binary_output();
+
+// Writes UTF-8 text to `stream` whole, or shown as the characters it holds
+// where the stream is a console. False, with `cause`, where it fails.
+bool write_text(std::FILE* stream, std::string_view text, int& cause);
+
+// One entry of a folder that crc16sum -r walks: a file to read (a regular
+// file, or a link to anything that is not a folder) or a subfolder (never
+// one reached through a link, which also rules out loops).
+struct folder_entry {
+    std::string name;
+    bool folder;
+};
+
+// Whether a name in UTF-8 names a folder, through links.
+bool names_folder(const std::string& name);
+
+// The names of the files under a folder operand begin with this: the
+// operand with one '/' after it, however many separators it ended in.
+std::string folder_prefix(const std::string& operand);
+
+// The entries of the folder `prefix` names (as folder_prefix gives it), in
+// the order crc16sum -r lists them: by the bytes of their names, each
+// subfolder's as if it ended in '/', so that the full names come in the
+// order of their bytes. Links to folders, and what is neither a file nor a
+// folder, are left out. False, with `cause`, where it cannot be read.
+bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, int& cause);
+
+// Puts entries in that order.
+void sort_entries(std::vector<folder_entry>& entries);
+
+// How many processors this process may run on: its affinity where the
+// system has one, else every processor there is.
+std::size_t processors_available();
