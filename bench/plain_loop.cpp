@@ -11,6 +11,14 @@ crc_state plain_loop(crc_state crc, const unsigned char* data, std::size_t count
     return crc;
 }
 
+crc_state plain_loop_normal(const crc_lookup& table, crc_state crc, const unsigned char* data, std::size_t count)
+{
+    while (count-- > 0) {
+        crc = static_cast<crc_state>((crc << 8) ^ table[((crc >> 8) ^ *data++) & 0xFF]);
+    }
+    return crc;
+}
+
 std::vector<unsigned char> bench_bytes(std::size_t size)
 {
     std::vector<unsigned char> bytes(size);

@@ -57,9 +57,11 @@ engines() {
     done
     for i in $(seq $#); do
         for size in 1024 4095 4096 1048576; do
+            column_median() { awk -v s="$size" -v c="$1" '$1 == s {print $c}' "$work/engine.$i" | median; }
             printf '%s: crc_update / plain_loop_O2 at %s bytes: %.2fx, crc_update %.0f MiB/s\n' "${!i}" "$size" \
-                "$(awk -v s="$size" '$1 == s {print $2}' "$work/engine.$i" | median)" \
-                "$(awk -v s="$size" '$1 == s {print $3}' "$work/engine.$i" | median)"
+                "$(column_median 2)" "$(column_median 3)"
+            printf '%s:   time against crc_update at %s bytes: CRC-16/MODBUS %.3f, CRC-16/IBM-3740 %.3f; IBM-3740 / normal plain loop %.2fx\n' \
+                "${!i}" "$size" "$(column_median 4)" "$(column_median 5)" "$(column_median 6)"
         done
     done
 }

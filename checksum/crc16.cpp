@@ -1,6 +1,6 @@
 // Why the lanes give the same checksum as one byte after another.
 //
-// With the initial value 0 and no final XOR, the checksum is linear: the
+// From a state of zero and with no final XOR, the checksum is linear: the
 // state after bytes A then B is shift(state after A, |B|) XOR (the state B
 // leaves when folded into 0), where shift carries a state through |B| zero
 // bytes and equals a multiplication by x^(8|B|) modulo the polynomial.
@@ -10,7 +10,9 @@
 // lane, state = state * x^(8 * CRC_LANE_LENGTH) XOR that lane. Each byte
 // still costs one look-up, one shift and two XORs on the same table; only the
 // order of the look-ups changes, so that several are in flight at once
-// instead of each waiting for the one before.
+// instead of each waiting for the one before. The initial value and the
+// final XOR stay outside: the caller's state carries the one in, and
+// crc_finish applies the other.
 //
 // What is left after the whole blocks, a short input's every byte among
 // them, takes lanes the same way when it is long enough: CRC_SHORT_LANES
@@ -19,7 +21,12 @@
 // square-and-multiply (crc_shift_factor), in about a dozen products; below
 // CRC_SHORT_MINIMUM bytes those and the joins would cost more than the
 // lanes save. The bytes that do not fill a lane go one after another.
+//
+// The same code serves both bit orders, as a template over the order, with
+// the table and the block's join constant handed in: CRC-16/ARC's own for
+// crc_update, a model's for every other.
 #include "crc16.hpp"
+#include "crc_model.hpp"
 
 static_assert(sizeof(crc_table) == 512);
 static_assert(crc_table[0] == 0x0000 && crc_table[1] == 0xC0C1 && crc_table[2] == 0xC181);
@@ -27,66 +34,70 @@ static_assert(crc_table[3] == 0x0140 && crc_table[128] == 0xA001 && crc_table[25
 
 namespace {
 
-// One byte: the step of the plain loop, and of every lane.
-constexpr crc_state step(crc_state crc, unsigned char byte)
-{
-    return static_cast<crc_state>((crc >> 8) ^ crc_table[(crc ^ byte) & 0xFFU]);
-}
-
-// The join constant, x^(8 * CRC_LANE_LENGTH) mod P, from products...
-constexpr crc_state JOIN = crc_shift(CRC_ONE, CRC_LANE_LENGTH);
+// CRC-16/ARC's join constant, x^(8 * CRC_LANE_LENGTH) mod P, from products...
+constexpr crc_state JOIN = crc_shift_factor(CRC_LANE_LENGTH);
 
 // ...and, another way, from the byte step: CRC_ONE carried through the same
 // number of zero bytes.
-constexpr crc_state through_zero_bytes(crc_state crc, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        crc = step(crc, 0);
-    }
-    return crc;
-}
-
-static_assert(JOIN == through_zero_bytes(CRC_ONE, CRC_LANE_LENGTH));
+static_assert(JOIN == crc_shift(CRC_ONE, CRC_LANE_LENGTH));
 static_assert(crc_mulmod(CRC_ONE, JOIN) == JOIN && crc_mulmod(JOIN, CRC_ONE) == JOIN);
-static_assert(crc_shift_factor(CRC_LANE_LENGTH) == JOIN);
 
 // LANES stretches of `length` bytes from `data`, side by side: the first
 // carries `crc` on, the others start from 0; then joined in order, each
 // multiplied by `join`, which must be x^(8 * length), before the next is
 // added.
-template <std::size_t LANES>
-[[gnu::always_inline]] inline crc_state fold_lanes(crc_state crc, const unsigned char* data, std::size_t length,
-                                                   crc_state join)
+template <bool REFLECTED, std::size_t LANES>
+[[gnu::always_inline]] inline crc_state fold_lanes(const crc_state* table, crc_state crc, const unsigned char* data,
+                                                   std::size_t length, crc_state join)
 {
     crc_state lane[LANES] = {crc};
     for (std::size_t i = 0; i < length; ++i) {
 #pragma GCC unroll 16
         for (std::size_t n = 0; n < LANES; ++n) {
-            lane[n] = step(lane[n], data[n * length + i]);
+            lane[n] = crc_step(table, lane[n], data[n * length + i]);
         }
     }
-    crc = lane[0];
+    crc = crc_stepped<REFLECTED>(lane[0]);
     for (std::size_t n = 1; n < LANES; ++n) {
-        crc = static_cast<crc_state>(crc_mulmod(crc, join) ^ lane[n]);
+        crc = static_cast<crc_state>(crc_mulmod<REFLECTED>(table, crc, join) ^ crc_stepped<REFLECTED>(lane[n]));
     }
-    return crc;
+    return crc_stepped<REFLECTED>(crc);
+}
+
+// The whole of crc_update, in one bit order; `block_join` is the table's
+// x^(8 * CRC_LANE_LENGTH). The state goes through it as crc_step takes it.
+template <bool REFLECTED>
+[[gnu::always_inline]] inline crc_state update(const crc_state* table, crc_state block_join, crc_state crc,
+                                               const unsigned char* data, std::size_t count)
+{
+    crc = crc_stepped<REFLECTED>(crc);
+    for (; count >= CRC_BLOCK_SIZE; data += CRC_BLOCK_SIZE, count -= CRC_BLOCK_SIZE) {
+        crc = fold_lanes<REFLECTED, CRC_LANES>(table, crc, data, CRC_LANE_LENGTH, block_join);
+    }
+    if (count >= CRC_SHORT_MINIMUM) {
+        const std::size_t length = count / CRC_SHORT_LANES;
+        crc = fold_lanes<REFLECTED, CRC_SHORT_LANES>(table, crc, data, length,
+                                                     crc_shift_factor<REFLECTED>(table, length));
+        data += length * CRC_SHORT_LANES;
+        count -= length * CRC_SHORT_LANES;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        crc = crc_step(table, crc, data[i]);
+    }
+    return crc_stepped<REFLECTED>(crc);
 }
 
 } // namespace
 
 crc_state crc_update(crc_state crc, const unsigned char* data, std::size_t count)
 {
-    for (; count >= CRC_BLOCK_SIZE; data += CRC_BLOCK_SIZE, count -= CRC_BLOCK_SIZE) {
-        crc = fold_lanes<CRC_LANES>(crc, data, CRC_LANE_LENGTH, JOIN);
+    return update<true>(crc_table.data(), JOIN, crc, data, count);
+}
+
+crc_state crc_update(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+{
+    if (model.refin) {
+        return update<true>(model.table.data(), model.block_join, crc, data, count);
     }
-    if (count >= CRC_SHORT_MINIMUM) {
-        const std::size_t length = count / CRC_SHORT_LANES;
-        crc = fold_lanes<CRC_SHORT_LANES>(crc, data, length, crc_shift_factor(length));
-        data += length * CRC_SHORT_LANES;
-        count -= length * CRC_SHORT_LANES;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        crc = step(crc, data[i]);
-    }
-    return crc;
+    return update<false>(model.table.data(), model.block_join, crc, data, count);
 }

@@ -3,7 +3,9 @@
 
 #include "reading.hpp"
 
-bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
+// The read loop of both programs: `model` folds what it reads, or, null,
+// crc_update folds it as CRC-16/ARC, for crc16.
+static bool read_stream(std::FILE* stream, std::int64_t size, const crc_model* model, crc_state& crc, int& cause)
 {
     unsigned char buffer[CHUNK_SIZE];
     std::int64_t processed = 0;
@@ -26,7 +28,7 @@ bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& 
                 return false;
             }
         }
-        crc = crc_update(crc, buffer, got);
+        crc = model == nullptr ? crc_update(crc, buffer, got) : crc_update(*model, crc, buffer, got);
         processed += static_cast<std::int64_t>(got);
         if (size == SIZE_UNKNOWN ? got < wanted : processed >= size) {
             return true;
@@ -34,15 +36,37 @@ bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& 
     }
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size)
+bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
 {
-    file_checksum result{file_stage::checksummed, 0, CRC_INIT};
-    if (!checksum_stream(stream, size, result.crc, result.cause)) {
+    return read_stream(stream, size, nullptr, crc, cause);
+}
+
+bool checksum_stream(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state& crc, int& cause)
+{
+    return read_stream(stream, size, &model, crc, cause);
+}
+
+// Reads the stream from where it stands, as read_stream does from the state
+// `from`, and closes it, unless it is standard input: the state it leaves,
+// or why there is none.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model* model, crc_state from)
+{
+    file_checksum result{file_stage::checksummed, 0, from};
+    if (!read_stream(stream, size, model, result.crc, result.cause)) {
         result.stage = file_stage::not_read;
     }
     int cause = 0;
     if (!close_stream(stream, cause) && result.stage == file_stage::checksummed) {
         result = {file_stage::not_read, cause, CRC_ZERO};
+    }
+    return result;
+}
+
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model)
+{
+    file_checksum result = read_and_close(stream, size, &model, crc_start(model));
+    if (result.stage == file_stage::checksummed) {
+        result.crc = crc_finish(model, result.crc);
     }
     return result;
 }
@@ -62,22 +86,22 @@ static file_checksum measure_opened(std::FILE* stream, int cause, std::int64_t& 
     return {file_stage::checksummed, 0, CRC_ZERO};
 }
 
-// The whole of a stream just opened, or null (then `cause` says why).
-static file_checksum checksum_opened(std::FILE* stream, int cause)
-{
-    std::int64_t size = SIZE_UNKNOWN;
-    const file_checksum opened = measure_opened(stream, cause, size);
-    return opened.stage == file_stage::checksummed ? finish_reading(stream, size) : opened;
-}
-
 file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
 {
     int cause = 0;
     std::FILE* stream = open_for_reading(path, buffer, cause);
-    return checksum_opened(stream, cause);
+    std::int64_t size = SIZE_UNKNOWN;
+    const file_checksum opened = measure_opened(stream, cause, size);
+    return opened.stage == file_stage::checksummed ? read_and_close(stream, size, nullptr, CRC_INIT) : opened;
 }
 
-file_checksum checksum_standard_input() { return checksum_opened(open_standard_input(), 0); }
+file_checksum checksum_standard_input(const crc_model& model)
+{
+    std::FILE* stream = open_standard_input();
+    std::int64_t size = SIZE_UNKNOWN;
+    const file_checksum opened = measure_opened(stream, 0, size);
+    return opened.stage == file_stage::checksummed ? finish_reading(stream, size, model) : opened;
+}
 
 std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity, file_checksum& failed)
 {
@@ -95,7 +119,7 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, stream_buffer& buffer)
+                             std::int64_t length, const crc_model& model, stream_buffer& buffer)
 {
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
@@ -113,5 +137,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return finish_reading(stream, length);
+    return read_and_close(stream, length, &model, CRC_ZERO);
 }

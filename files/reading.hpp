@@ -10,6 +10,7 @@
 #include <string>
 
 #include "crc16.hpp"
+#include "crc_model.hpp"
 #include "platform.hpp"
 
 // The most bytes one read asks for, and the size of the buffer it reads into.
@@ -52,10 +53,11 @@ bool measure_size(std::FILE* stream, std::int64_t& size, int& cause);
 bool seek_position(std::FILE* stream, std::int64_t offset, int& cause);
 
 // Folds the first `size` bytes of `stream` into `crc`, or, with SIZE_UNKNOWN,
-// every byte up to its end. False, with `cause`, on a read error, or when the
-// stream ends before `size` bytes: a short file never passes for one padded
-// with zeros.
+// every byte up to its end, as CRC-16/ARC (crc_update), or by `model`. False,
+// with `cause`, on a read error, or when the stream ends before `size` bytes:
+// a short file never passes for one padded with zeros.
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause);
+bool checksum_stream(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state& crc, int& cause);
 
 // What became of one file: its checksum, or the step that failed and why.
 enum class file_stage { checksummed, not_opened, not_read };
@@ -65,7 +67,8 @@ struct file_checksum {
     crc_state crc;
 };
 
-// The whole of one file: opened, measured, read and closed.
+// The whole of one file, for crc16: opened, measured, read and closed; its
+// CRC-16/ARC.
 file_checksum checksum_file(const path_char* path, stream_buffer& buffer);
 
 // Which file a stream reads, and how long it is: the device and the inode
@@ -100,15 +103,18 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
                          file_checksum& failed);
 
 // Reads what was opened, from where it stands, for `size` bytes
-// (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size);
+// (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input:
+// its checksum by `model`, from crc_start to crc_finish.
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model);
 
-// The checksum, from CRC_ZERO, of `length` bytes at `offset` of the file
-// `name` named when `identity` was taken: opened again, and refused with
+// The state that `length` bytes at `offset` of the file `name` named when
+// `identity` was taken leave when folded by `model` from CRC_ZERO, for
+// crc_combine to join: the file opened again, and refused with
 // CAUSE_REPLACED unless it is still the same file with the same size. A
 // range that comes up short fails as a short file does.
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, stream_buffer& buffer);
+                             std::int64_t length, const crc_model& model, stream_buffer& buffer);
 
-// The whole of standard input, read from where it stands and left open.
-file_checksum checksum_standard_input();
+// The checksum by `model` of the whole of standard input, read from where it
+// stands and left open.
+file_checksum checksum_standard_input(const crc_model& model);

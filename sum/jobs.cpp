@@ -50,27 +50,30 @@ void finish_slot(job_runner& runner, std::size_t slot)
 }
 
 // The file's checksum from its ranges' in order: the first failure, if any
-// range failed, else each range's checksum joined to those before it. Every
-// range but the last is as long as the first, so one factor carries the
-// checksum so far through any of them.
+// range failed, else each range's state joined to those before it, the
+// first to the state the model starts from, and finished. Every range but
+// the last is as long as the first, so one factor carries the state so far
+// through any of them.
 file_checksum join_ranges(const job& work)
 {
+    const crc_model& model = *work.model;
     const std::size_t count = work.ranges.size();
-    const crc_state factor = crc_shift_factor(static_cast<std::uint64_t>(range_length(work.identity.size, count)));
-    file_checksum joined{file_stage::checksummed, 0, CRC_ZERO};
+    const crc_state factor =
+        crc_shift_factor(model, static_cast<std::uint64_t>(range_length(work.identity.size, count)));
+    crc_state joined = crc_start(model);
     for (std::size_t i = 0; i < count; ++i) {
         const file_checksum& part = work.ranges[i];
         if (part.stage != file_stage::checksummed) {
             return part;
         }
         if (i + 1 < count) {
-            joined.crc = static_cast<crc_state>(crc_mulmod(joined.crc, factor) ^ part.crc);
+            joined = static_cast<crc_state>(crc_mulmod(model, joined, factor) ^ part.crc);
         } else {
             const std::int64_t bytes = range_bytes(work.identity.size, count, i);
-            joined.crc = crc_combine(joined.crc, part.crc, static_cast<std::uint64_t>(bytes));
+            joined = crc_combine(model, joined, part.crc, static_cast<std::uint64_t>(bytes));
         }
     }
-    return joined;
+    return {file_stage::checksummed, 0, crc_finish(model, joined)};
 }
 
 // Reads the oldest range nobody has claimed. Called and left with the lock
@@ -87,7 +90,7 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     const std::int64_t offset = range_length(work.identity.size, count) * static_cast<std::int64_t>(index);
     const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
-    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, buffer);
+    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, *work.model, buffer);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -115,7 +118,7 @@ bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
     if (stream == nullptr) {
         work.result = failed;
     } else if (count == 1) {
-        work.result = finish_reading(stream, work.identity.size);
+        work.result = finish_reading(stream, work.identity.size, *work.model);
     } else if (int cause = 0; !close_stream(stream, cause)) {
         work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
@@ -236,7 +239,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
     ++runner.taken;
     hold.unlock();
     if (job_reads(work) && work.source == job_source::standard_input) {
-        work.result = checksum_standard_input();
+        work.result = checksum_standard_input(*work.model);
     }
     return true;
 }

@@ -48,9 +48,10 @@ enum class job_source { file, standard_input };
 struct job {
     job_kind kind = job_kind::sum;
     job_source source = job_source::file;
-    std::string name;     // the file; for a malformed line, the list
-    crc_state expected{}; // check: the list's checksum for the file
-    std::size_t line = 0; // malformed_line: its number in the list
+    std::string name;                 // the file; for a malformed line, the list
+    const crc_model* model = nullptr; // the CRC-16 to read it by
+    crc_state expected{};             // check: the list's checksum for the file
+    std::size_t line = 0;             // malformed_line: its number in the list
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     // Read in ranges: which file it was when first opened, and what each
     // range gave. Empty for a file read whole.

@@ -30,8 +30,12 @@ struct options {
     bool strict = false;
     bool ignore_missing = false;
     bool recursive = false;
-    std::size_t jobs = 0; // 0: one for each processor
+    std::size_t jobs = 0;             // 0: one for each processor
+    const crc_model* model = nullptr; // -a's, or null: CRC-16/ARC
 };
+
+// The model a file is read by where its line names none.
+const crc_model& default_model(const options& opts) { return opts.model != nullptr ? *opts.model : crc_arc(); }
 
 // What a run or a list has met so far, from which its warnings and its
 // status follow.
@@ -279,6 +283,7 @@ void walk_folder(const options& opts, output& out, job_runner& runner, const std
         } else {
             job work;
             work.name = std::move(name);
+            work.model = &default_model(opts);
             hand_in(opts, out, runner, std::move(work), seen);
         }
     }
@@ -313,6 +318,7 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         work.kind = job_kind::check;
         work.source = source_of(line.name);
         work.name = std::move(line.name);
+        work.model = &default_model(opts);
         work.expected = line.crc;
         // Standard input holds the rest of a list read from it, not a
         // file's bytes: such an entry is no entry.
@@ -505,6 +511,7 @@ int run(std::vector<std::string> arguments)
             job work;
             work.source = source_of(operand);
             work.name = operand;
+            work.model = &default_model(opts);
             hand_in(opts, out, runner, std::move(work), seen);
         }
     }

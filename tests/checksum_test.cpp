@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "crc16.hpp"
+#include "crc_model.hpp"
 
 namespace {
 
@@ -34,6 +35,17 @@ std::vector<unsigned char> random_bytes(std::mt19937& random, std::size_t count)
         byte = static_cast<unsigned char>(random());
     }
     return bytes;
+}
+
+// Where to split `size` bytes in two: at the edges of a block, at both ends,
+// and at 50 random places.
+std::vector<std::size_t> split_points(std::mt19937& random, std::size_t size)
+{
+    std::vector<std::size_t> splits = {0, 1, 4095, 4096, 4097, size};
+    for (int i = 0; i < 50; ++i) {
+        splits.push_back(random() % (size + 1));
+    }
+    return splits;
 }
 
 TEST(crc_update, known_vectors)
@@ -167,10 +179,7 @@ TEST(crc_combine, joins_ranges_as_one_pass_would_fold_them)
 {
     std::mt19937 random(27);
     const auto bytes = random_bytes(random, 3 * CRC_BLOCK_SIZE);
-    std::vector<std::size_t> splits = {0, 1, 4095, 4096, 4097, bytes.size()};
-    for (int i = 0; i < 50; ++i) {
-        splits.push_back(random() % (bytes.size() + 1));
-    }
+    const auto splits = split_points(random, bytes.size());
     for (std::size_t length_b : splits) {
         const std::size_t length_a = bytes.size() - length_b;
         const crc_state a = crc_update(0xBB3D, bytes.data(), length_a);
@@ -200,6 +209,150 @@ TEST(crc_shift, equals_feeding_zero_bytes)
         for (unsigned state : {0x0001U, 0x8000U, 0xBB3DU}) {
             const auto s = static_cast<crc_state>(state);
             EXPECT_EQ(crc_shift(s, count), crc_update(s, zeros.data(), count)) << count << " zero bytes from " << state;
+        }
+    }
+}
+
+// Any model, one bit at a time, straight from its parameters as the
+// catalogue states them: each byte turned over where the model reflects its
+// input, shifted in at the top of a state kept in the normal order, the
+// state turned over at the end where the model reflects its output. No
+// table, no reflected state: another algorithm than the engine's.
+struct reference {
+    const crc_model& model;
+    unsigned state;
+};
+
+reference reference_start(const crc_model& model) { return {model, model.init}; }
+
+void reference_feed(reference& crc, const unsigned char* bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned byte = bytes[i];
+        if (crc.model.refin) {
+            byte = crc_reflect(static_cast<crc_state>(byte << 8));
+        }
+        crc.state ^= byte << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc.state =
+                (crc.state & 0x8000U) ? ((crc.state << 1) ^ crc.model.poly) & 0xFFFFU : (crc.state << 1) & 0xFFFFU;
+        }
+    }
+}
+
+crc_state reference_result(const reference& crc)
+{
+    const auto state = static_cast<crc_state>(crc.state);
+    return static_cast<crc_state>((crc.model.refout ? crc_reflect(state) : state) ^ crc.model.xorout);
+}
+
+crc_state engine_crc(const crc_model& model, const unsigned char* bytes, std::size_t count)
+{
+    return crc_finish(model, crc_update(model, crc_start(model), bytes, count));
+}
+
+// A model of no catalogue whose input and output orders differ.
+constexpr crc_model MIXED_ORDER = crc_make_model(nullptr, 0x1021, 0x1D0F, true, false, 0x00FF);
+constexpr crc_model MIXED_ORDER_OTHER_WAY = crc_make_model(nullptr, 0x8BB7, 0xB2AA, false, true, 0xFFFF);
+
+TEST(catalogue, every_check_value_through_the_engine_and_the_reference)
+{
+    const auto digits = reinterpret_cast<const unsigned char*>("123456789");
+    ASSERT_EQ(crc_catalogue().size(), 31U);
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        const crc_model& model = entry.model;
+        EXPECT_EQ(engine_crc(model, digits, 9), entry.check) << model.name;
+        // In pieces, one of them empty.
+        crc_state crc = crc_update(model, crc_start(model), digits, 4);
+        crc = crc_update(model, crc_update(model, crc, digits + 4, 0), digits + 4, 5);
+        EXPECT_EQ(crc_finish(model, crc), entry.check) << model.name;
+        reference slow = reference_start(model);
+        reference_feed(slow, digits, 9);
+        EXPECT_EQ(reference_result(slow), entry.check) << model.name;
+    }
+}
+
+TEST(catalogue, names_and_aliases_in_any_case_and_nothing_else)
+{
+    const struct {
+        const char* given;
+        const char* model; // null: none
+    } cases[] = {
+        {"CRC-16/ARC", "CRC-16/ARC"},
+        {"crc-16/modbus", "CRC-16/MODBUS"},
+        {"MODBUS", "CRC-16/MODBUS"},
+        {"x-25", "CRC-16/IBM-SDLC"},
+        {"CRC-CCITT", "CRC-16/KERMIT"},
+        {"crc-16/ccitt-false", "CRC-16/IBM-3740"},
+        {"zmodem", "CRC-16/XMODEM"},
+        {"CRC-16", "CRC-16/ARC"},
+        {"CRC-16/MODBU", nullptr},
+        {"MODBUS,", nullptr},
+        {"", nullptr},
+        {"CRC-16/", nullptr},
+        {"CRC-16/ARC ", nullptr},
+        {"ARC,CRC-16", nullptr},
+    };
+    for (const auto& c : cases) {
+        const crc_model* found = crc_find_model(c.given);
+        if (c.model == nullptr) {
+            EXPECT_EQ(found, nullptr) << c.given;
+        } else {
+            ASSERT_NE(found, nullptr) << c.given;
+            EXPECT_STREQ(found->name, c.model) << c.given;
+        }
+    }
+    EXPECT_EQ(&crc_arc(), crc_find_model("CRC-16/ARC"));
+    EXPECT_EQ(crc_arc().table, crc_table);
+}
+
+// Every length below a block, alone and after one whole block, for a
+// reflected model, a normal one (each with an initial value and a final
+// XOR) and the two of mixed order, against the reference.
+TEST(crc_update_model, every_length_below_a_block_matches_the_reference)
+{
+    std::mt19937 random(33);
+    const auto bytes = random_bytes(random, 2 * CRC_BLOCK_SIZE);
+    const crc_model* models[] = {crc_find_model("CRC-16/MODBUS"), crc_find_model("CRC-16/IBM-3740"), &MIXED_ORDER,
+                                 &MIXED_ORDER_OTHER_WAY};
+    for (const crc_model* model : models) {
+        ASSERT_NE(model, nullptr);
+        for (std::size_t after : {std::size_t{0}, CRC_BLOCK_SIZE}) {
+            reference slow = reference_start(*model);
+            reference_feed(slow, bytes.data(), after);
+            for (std::size_t length = 0; length < CRC_BLOCK_SIZE; ++length) {
+                ASSERT_EQ(engine_crc(*model, bytes.data(), after + length), reference_result(slow))
+                    << (model->name != nullptr ? model->name : "a model of mixed order") << ", " << after
+                    << " bytes and " << length;
+                reference_feed(slow, bytes.data() + after + length, 1);
+            }
+        }
+    }
+}
+
+// Ranges folded apart from CRC_ZERO and joined to the start's state, for
+// both orders with an initial value and a final XOR: the same as one pass.
+TEST(crc_combine_model, joins_ranges_of_any_model)
+{
+    std::mt19937 random(34);
+    const auto bytes = random_bytes(random, 3 * CRC_BLOCK_SIZE);
+    const auto splits = split_points(random, bytes.size());
+    for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740", "CRC-16/USB", "CRC-16/GENIBUS"}) {
+        const crc_model& model = *crc_find_model(name);
+        const crc_state whole = engine_crc(model, bytes.data(), bytes.size());
+        for (std::size_t split : splits) {
+            const crc_state a = crc_update(model, CRC_ZERO, bytes.data(), split);
+            const crc_state b = crc_update(model, CRC_ZERO, bytes.data() + split, bytes.size() - split);
+            crc_state joined = crc_combine(model, crc_start(model), a, split);
+            joined = crc_combine(model, joined, b, bytes.size() - split);
+            ASSERT_EQ(crc_finish(model, joined), whole) << name << ", split at " << split;
+        }
+        // The factor of a length is the byte-by-byte carry of 1 through as many zero bytes.
+        for (std::uint64_t length : {0U, 1U, 4095U, 4096U, 4097U}) {
+            const std::vector<unsigned char> zeros(length, 0);
+            EXPECT_EQ(crc_shift_factor(model, length),
+                      crc_update(model, model.refin ? CRC_ONE : crc_state{1}, zeros.data(), zeros.size()))
+                << name << ", " << length << " zero bytes";
         }
     }
 }
