@@ -18,7 +18,9 @@ constexpr crc_catalogue_entry row(const char* name, crc_state poly, crc_state in
     return {crc_make_model(name, poly, init, refin, refout, xorout), aliases, check};
 }
 
-// name, poly, init, refin, refout, xorout, check, aliases
+// name, poly, init, refin, refout, xorout, check, aliases; a row a line, as
+// the man page's list of models reads them (sum/CMakeLists.txt)
+// clang-format off
 constexpr std::array CATALOGUE = {
     row("CRC-16/ARC", 0x8005, 0x0000, true, true, 0x0000, 0xBB3D, "ARC,CRC-16,CRC-16/LHA,CRC-IBM"),
     row("CRC-16/CDMA2000", 0xC867, 0xFFFF, false, false, 0x0000, 0x4C06, ""),
@@ -28,15 +30,12 @@ constexpr std::array CATALOGUE = {
     row("CRC-16/DECT-X", 0x0589, 0x0000, false, false, 0x0000, 0x007F, "X-CRC-16"),
     row("CRC-16/DNP", 0x3D65, 0x0000, true, true, 0xFFFF, 0xEA82, ""),
     row("CRC-16/EN-13757", 0x3D65, 0x0000, false, false, 0xFFFF, 0xC2B7, ""),
-    row("CRC-16/GENIBUS", 0x1021, 0xFFFF, false, false, 0xFFFF, 0xD64E,
-        "CRC-16/DARC,CRC-16/EPC,CRC-16/EPC-C1G2,CRC-16/I-CODE"),
+    row("CRC-16/GENIBUS", 0x1021, 0xFFFF, false, false, 0xFFFF, 0xD64E, "CRC-16/DARC,CRC-16/EPC,CRC-16/EPC-C1G2,CRC-16/I-CODE"),
     row("CRC-16/GSM", 0x1021, 0x0000, false, false, 0xFFFF, 0xCE3C, ""),
     row("CRC-16/IBM-3740", 0x1021, 0xFFFF, false, false, 0x0000, 0x29B1, "CRC-16/AUTOSAR,CRC-16/CCITT-FALSE"),
-    row("CRC-16/IBM-SDLC", 0x1021, 0xFFFF, true, true, 0xFFFF, 0x906E,
-        "CRC-16/ISO-HDLC,CRC-16/ISO-IEC-14443-3-B,CRC-16/X-25,CRC-B,X-25"),
+    row("CRC-16/IBM-SDLC", 0x1021, 0xFFFF, true, true, 0xFFFF, 0x906E, "CRC-16/ISO-HDLC,CRC-16/ISO-IEC-14443-3-B,CRC-16/X-25,CRC-B,X-25"),
     row("CRC-16/ISO-IEC-14443-3-A", 0x1021, 0xC6C6, true, true, 0x0000, 0xBF05, "CRC-A"),
-    row("CRC-16/KERMIT", 0x1021, 0x0000, true, true, 0x0000, 0x2189,
-        "CRC-16/BLUETOOTH,CRC-16/CCITT,CRC-16/CCITT-TRUE,CRC-16/V-41-LSB,CRC-CCITT,KERMIT"),
+    row("CRC-16/KERMIT", 0x1021, 0x0000, true, true, 0x0000, 0x2189, "CRC-16/BLUETOOTH,CRC-16/CCITT,CRC-16/CCITT-TRUE,CRC-16/V-41-LSB,CRC-CCITT,KERMIT"),
     row("CRC-16/LJ1200", 0x6F63, 0x0000, false, false, 0x0000, 0xBDF4, ""),
     row("CRC-16/M17", 0x5935, 0xFFFF, false, false, 0x0000, 0x772B, ""),
     row("CRC-16/MAXIM-DOW", 0x8005, 0x0000, true, true, 0xFFFF, 0x44C2, "CRC-16/MAXIM"),
@@ -53,9 +52,9 @@ constexpr std::array CATALOGUE = {
     row("CRC-16/TMS37157", 0x1021, 0x89EC, true, true, 0x0000, 0x26B1, ""),
     row("CRC-16/UMTS", 0x8005, 0x0000, false, false, 0x0000, 0xFEE8, "CRC-16/BUYPASS,CRC-16/VERIFONE"),
     row("CRC-16/USB", 0x8005, 0xFFFF, true, true, 0xFFFF, 0xB4C8, ""),
-    row("CRC-16/XMODEM", 0x1021, 0x0000, false, false, 0x0000, 0x31C3,
-        "CRC-16/ACORN,CRC-16/LTE,CRC-16/V-41-MSB,XMODEM,ZMODEM"),
+    row("CRC-16/XMODEM", 0x1021, 0x0000, false, false, 0x0000, 0x31C3, "CRC-16/ACORN,CRC-16/LTE,CRC-16/V-41-MSB,XMODEM,ZMODEM"),
 };
+// clang-format on
 
 // Each row's check value, as its parameters make it, is the one it gives.
 template <std::size_t ROW> constexpr bool check_holds()

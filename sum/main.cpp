@@ -4,6 +4,7 @@
 // file and the cause; the exit status is 1 after any failure, else 0.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "crc_model.hpp"
 #include "jobs.hpp"
 #include "platform.hpp"
 #include "sum_list.hpp"
@@ -30,12 +32,40 @@ struct options {
     bool strict = false;
     bool ignore_missing = false;
     bool recursive = false;
-    std::size_t jobs = 0;             // 0: one for each processor
-    const crc_model* model = nullptr; // -a's, or null: CRC-16/ARC
+    std::size_t jobs = 0;                                 // 0: one for each processor
+    const crc_model* model = nullptr;                     // -a's, or null: CRC-16/ARC
+    enum { by_model, tagged, untagged } lines = by_model; // by the last of --tag and --untagged
+    bool tag_given = false;
 };
 
 // The model a file is read by where its line names none.
 const crc_model& default_model(const options& opts) { return opts.model != nullptr ? *opts.model : crc_arc(); }
+
+// The tag of the lines written for `model`: its name, unless the lines are
+// plain, as they are by default for CRC-16/ARC, and always for a model of
+// no catalogue, which has no name.
+std::string_view tag_of(const options& opts, const crc_model& model)
+{
+    const bool tagged = opts.lines == options::tagged || (opts.lines == options::by_model && &model != &crc_arc());
+    return tagged && model.name != nullptr ? model.name : std::string_view();
+}
+
+// The model an entry of a list is checked by: -a's, or ARC's, for a plain
+// line; for a tagged one, the catalogued model of exactly that name, where
+// -a gave none or the same. Null where there is none such: an alias is no
+// tag, since aliases mean different models to different people.
+const crc_model* model_of_entry(const options& opts, std::string_view tag)
+{
+    if (tag.empty()) {
+        return &default_model(opts);
+    }
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        if (tag == entry.model.name) {
+            return opts.model == nullptr || opts.model == &entry.model ? &entry.model : nullptr;
+        }
+    }
+    return nullptr;
+}
 
 // What a run or a list has met so far, from which its warnings and its
 // status follow.
@@ -165,7 +195,8 @@ void report_sum(const options& opts, output& out, const job& work, tally& seen)
         return;
     }
     const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
-    put_line(out, format_sum_line(work.result.crc, portable_name(work.name), end, !opts.zero));
+    put_line(out,
+             format_tagged_line(tag_of(opts, *work.model), work.result.crc, portable_name(work.name), end, !opts.zero));
 }
 
 // A listed file's verdict.
@@ -203,7 +234,10 @@ void report(const options& opts, output& out, const job& work, tally& seen)
     case job_kind::malformed_line:
         ++seen.malformed;
         if (opts.warn && !opts.status) {
-            diagnose(out, work.name + ": " + std::to_string(work.line) + ": improperly formatted CRC-16 checksum line");
+            const char* what = opts.model != nullptr && opts.model->name != nullptr ? opts.model->name : "CRC-16";
+            diagnose(out,
+                     work.name + ": " + std::to_string(work.line) + ": improperly formatted " + what +
+                         " checksum line");
         }
         break;
     case job_kind::unlisted_folder:
@@ -318,11 +352,11 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         work.kind = job_kind::check;
         work.source = source_of(line.name);
         work.name = std::move(line.name);
-        work.model = &default_model(opts);
+        work.model = model_of_entry(opts, line.tag);
         work.expected = line.crc;
         // Standard input holds the rest of a list read from it, not a
         // file's bytes: such an entry is no entry.
-        if (line.kind != line_kind::entry ||
+        if (line.kind != line_kind::entry || work.model == nullptr ||
             (work.source == job_source::standard_input && list_source == job_source::standard_input)) {
             work.kind = job_kind::malformed_line;
             work.name = list;
@@ -366,18 +400,25 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
 void print_help()
 {
     std::printf("Usage: %s [OPTION]... [FILE]...\n", PROGRAM);
-    std::fputs("Print or check CRC-16/ARC checksums: for each FILE, a line with its checksum\n"
-               "as crc16 prints it (0x and four upper-case hexadecimal digits), two spaces\n"
-               "and its name.\n"
+    std::fputs("Print or check CRC-16 checksums: for each FILE, a line with its checksum\n"
+               "(0x and four upper-case hexadecimal digits) and its name. By default the\n"
+               "checksum is CRC-16/ARC, exactly as crc16 prints it, and the line is the\n"
+               "checksum, two spaces and the name. For any other model the line is tagged\n"
+               "with the model's name, as in 'CRC-16/MODBUS (FILE) = 0x4B37'.\n"
                "\n"
                "With no FILE, or when FILE is -, read standard input.\n"
                "\n"
+               "  -a, --algorithm=MODEL read by MODEL, a name or an alias from the list\n"
+               "                        below, in any case: -a MODBUS, -a XMODEM\n"
                "  -c, --check           read lists of checksums from the FILEs and check them\n"
                "  -j, --jobs=N          read N files at a time (default: one for each\n"
                "                        processor this process may run on)\n"
                "  -r, --recursive       read every file under each FILE that is a folder,\n"
                "                        in the byte order of their names; links to\n"
                "                        folders are not followed\n"
+               "      --tag             write tagged lines, for CRC-16/ARC too\n"
+               "      --untagged        write plain lines (checksum, two spaces, name), for\n"
+               "                        any model; the last of --tag and --untagged counts\n"
                "  -z, --zero            end each output line with NUL, not newline, and do\n"
                "                        not escape file names\n"
                "\n"
@@ -391,6 +432,35 @@ void print_help()
                "      --help            display this help and exit\n"
                "      --version         output version information and exit\n"
                "\n"
+               "A list may mix models: a tagged line is checked by the model it names,\n"
+               "exactly as crc16sum writes the name; a plain line by -a's model, or by\n"
+               "CRC-16/ARC where -a is not given. So a list made with -a MODEL --untagged\n"
+               "is checked with -a MODEL. With -a, tagged lines of other models are\n"
+               "improperly formatted.\n"
+               "\n"
+               "Models, with their aliases:\n",
+               stdout);
+    // Each name, and its aliases beside it, as many to a line as fit in 79 columns.
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        std::string line = std::string("  ") + entry.model.name;
+        for (std::string_view aliases = entry.aliases; !aliases.empty();) {
+            const std::size_t comma = std::min(aliases.find(','), aliases.size());
+            const std::string_view alias = aliases.substr(0, comma);
+            aliases.remove_prefix(std::min(comma + 1, aliases.size()));
+            const std::string item = std::string(alias) + (aliases.empty() ? "" : ",");
+            if (line.size() < 28) {
+                line.resize(28, ' ');
+            } else if (line.size() + 1 + item.size() > 79) {
+                std::printf("%s\n", line.c_str());
+                line.assign(28, ' ');
+            } else {
+                line += ' ';
+            }
+            line += item;
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    std::fputs("\n"
                "Exit status: 0 when every file was read and, when checking, matched its\n"
                "line; 1 otherwise.\n",
                stdout);
@@ -406,17 +476,26 @@ void set_check_only(bool& option, const char*& first, const char* name)
     }
 }
 
-enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, HELP, VERSION };
+enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, TAG, UNTAGGED, HELP, VERSION };
 
 int run(std::vector<std::string> arguments)
 {
     static const option LONG_OPTIONS[] = {
-        {"check", no_argument, nullptr, 'c'},       {"zero", no_argument, nullptr, 'z'},
-        {"warn", no_argument, nullptr, 'w'},        {"jobs", required_argument, nullptr, 'j'},
-        {"recursive", no_argument, nullptr, 'r'},   {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
-        {"quiet", no_argument, nullptr, QUIET},     {"status", no_argument, nullptr, STATUS},
-        {"strict", no_argument, nullptr, STRICT},   {"help", no_argument, nullptr, HELP},
-        {"version", no_argument, nullptr, VERSION}, {nullptr, 0, nullptr, 0},
+        {"check", no_argument, nullptr, 'c'},
+        {"zero", no_argument, nullptr, 'z'},
+        {"warn", no_argument, nullptr, 'w'},
+        {"jobs", required_argument, nullptr, 'j'},
+        {"recursive", no_argument, nullptr, 'r'},
+        {"ignore-missing", no_argument, nullptr, IGNORE_MISSING},
+        {"quiet", no_argument, nullptr, QUIET},
+        {"status", no_argument, nullptr, STATUS},
+        {"strict", no_argument, nullptr, STRICT},
+        {"help", no_argument, nullptr, HELP},
+        {"version", no_argument, nullptr, VERSION},
+        {"algorithm", required_argument, nullptr, 'a'},
+        {"tag", no_argument, nullptr, TAG},
+        {"untagged", no_argument, nullptr, UNTAGGED},
+        {nullptr, 0, nullptr, 0},
     };
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
@@ -429,11 +508,22 @@ int run(std::vector<std::string> arguments)
     options opts;
     const char* check_only = nullptr; // the first option that only --check takes
     opterr = 0;
-    for (int option; (option = getopt_long(argc, argv.data(), ":czwrj:", LONG_OPTIONS, nullptr)) != -1;) {
+    for (int option; (option = getopt_long(argc, argv.data(), ":a:czwrj:", LONG_OPTIONS, nullptr)) != -1;) {
         switch (option) {
         case 'c': opts.check = true; break;
         case 'z': opts.zero = true; break;
         case 'r': opts.recursive = true; break;
+        case 'a':
+            opts.model = crc_find_model(optarg);
+            if (opts.model == nullptr) {
+                return usage_error(std::string("invalid argument '") + optarg + "' for '--algorithm'");
+            }
+            break;
+        case TAG:
+            opts.lines = options::tagged;
+            opts.tag_given = true;
+            break;
+        case UNTAGGED: opts.lines = options::untagged; break;
         case 'j': {
             // A whole number of one or more, nothing around it.
             const std::string value = optarg;
@@ -476,6 +566,9 @@ int run(std::vector<std::string> arguments)
     }
     if (check_only != nullptr && !opts.check) {
         return usage_error(std::string("the ") + check_only + " option is meaningful only when verifying checksums");
+    }
+    if (opts.tag_given && opts.check) {
+        return usage_error("the --tag option is meaningless when verifying checksums");
     }
     if (opts.zero && opts.check) {
         return usage_error("the --zero option is meaningful only when printing checksums");

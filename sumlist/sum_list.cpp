@@ -71,13 +71,27 @@ bool read_name(std::string_view text, bool escaped, std::string& name)
 
 std::string format_sum_line(crc_state crc, std::string_view name, std::string_view end, bool escape)
 {
+    return format_tagged_line({}, crc, name, end, escape);
+}
+
+std::string format_tagged_line(std::string_view tag, crc_state crc, std::string_view name, std::string_view end,
+                               bool escape)
+{
     escape = escape && needs_escape(name);
     char digits[8];
     std::snprintf(digits, sizeof digits, "0x%04X", static_cast<unsigned>(crc));
     std::string line = escape ? "\\" : "";
-    line += digits;
-    line += "  ";
-    append_name(line, name, escape);
+    if (tag.empty()) {
+        line += digits;
+        line += "  ";
+        append_name(line, name, escape);
+    } else {
+        line += tag;
+        line += " (";
+        append_name(line, name, escape);
+        line += ") = ";
+        line += digits;
+    }
     line += end;
     return line;
 }
@@ -93,9 +107,81 @@ std::string format_verdict_line(std::string_view name, std::string_view verdict,
     return line;
 }
 
+// A checksum as a line gives it: 0x or not, then four hexadecimal digits in
+// either case, and nothing more; false where `text` is not that.
+bool read_checksum(std::string_view text, crc_state& crc)
+{
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+    }
+    if (text.size() != 4) {
+        return false;
+    }
+    unsigned value = 0;
+    for (const char c : text) {
+        const int digit = hex_value(c);
+        if (digit < 0) {
+            return false;
+        }
+        value = value << 4 | static_cast<unsigned>(digit);
+    }
+    crc = static_cast<crc_state>(value);
+    return true;
+}
+
+// A plain line, after its blanks and its backslash: the checksum, a space
+// and a space or *, and the name.
+bool read_plain(std::string_view line, bool escaped, sum_line& parsed)
+{
+    const std::size_t digits = line.size() >= 2 && line[0] == '0' && (line[1] == 'x' || line[1] == 'X') ? 6 : 4;
+    if (line.size() < digits + 2 || line[digits] != ' ' || (line[digits + 1] != ' ' && line[digits + 1] != '*')) {
+        return false;
+    }
+    return read_checksum(line.substr(0, digits), parsed.crc) &&
+        read_name(line.substr(digits + 2), escaped, parsed.name);
+}
+
+// Whether `tag` may be a model's name: letters, digits, '-', '/', '_' and
+// '.', as the catalogue's names are made of.
+bool reads_as_tag(std::string_view tag)
+{
+    for (const char c : tag) {
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '/' ||
+              c == '_' || c == '.')) {
+            return false;
+        }
+    }
+    return !tag.empty();
+}
+
+// A tagged line, after its blanks and its backslash: the tag, then " (",
+// the name up to the last ")" of the line, blanks, "=", blanks and the
+// checksum.
+bool read_tagged(std::string_view line, bool escaped, sum_line& parsed)
+{
+    const std::size_t open = line.find(" (");
+    const std::size_t close = line.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2 ||
+        !reads_as_tag(line.substr(0, open))) {
+        return false;
+    }
+    std::string_view rest = line.substr(close + 1);
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    if (rest.empty() || rest.front() != '=') {
+        return false;
+    }
+    rest.remove_prefix(1);
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    if (!read_checksum(rest, parsed.crc) || !read_name(line.substr(open + 2, close - open - 2), escaped, parsed.name)) {
+        return false;
+    }
+    parsed.tag = line.substr(0, open);
+    return true;
+}
+
 sum_line parse_sum_line(std::string_view line)
 {
-    sum_line parsed{line_kind::malformed, CRC_ZERO, {}};
+    sum_line parsed{line_kind::malformed, {}, CRC_ZERO, {}};
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
@@ -103,36 +189,21 @@ sum_line parse_sum_line(std::string_view line)
         parsed.kind = line_kind::comment;
         return parsed;
     }
-    // Blanks before the checksum, or before the backslash of an escaped
-    // line, as an indented or pasted list has them.
+    // Blanks before the checksum or the tag, or before the backslash of an
+    // escaped line, as an indented or pasted list has them.
     line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-    if (line.empty()) {
-        return parsed;
-    }
-    const bool escaped = line.front() == '\\';
+    const bool escaped = !line.empty() && line.front() == '\\';
     if (escaped) {
         line.remove_prefix(1);
     }
-    if (line.size() >= 2 && line[0] == '0' && (line[1] == 'x' || line[1] == 'X')) {
-        line.remove_prefix(2);
-    }
-    // Four digits, then a space and a space or *, then the name.
-    if (line.size() < 6 || line[4] != ' ' || (line[5] != ' ' && line[5] != '*')) {
+    if (read_plain(line, escaped, parsed)) {
+        parsed.kind = line_kind::entry;
         return parsed;
     }
-    unsigned crc = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        const int digit = hex_value(line[i]);
-        if (digit < 0) {
-            return parsed;
-        }
-        crc = crc << 4 | static_cast<unsigned>(digit);
-    }
-    if (!read_name(line.substr(6), escaped, parsed.name)) {
-        parsed.name.clear();
+    parsed.name.clear();
+    if (read_tagged(line, escaped, parsed)) {
+        parsed.kind = line_kind::entry;
         return parsed;
     }
-    parsed.kind = line_kind::entry;
-    parsed.crc = static_cast<crc_state>(crc);
-    return parsed;
+    return {line_kind::malformed, {}, CRC_ZERO, {}};
 }

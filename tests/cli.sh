@@ -6,7 +6,7 @@
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive"
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive sum-models"
 case_name=$1 program=$2 sum_program=$3
 shift 3
 emulator=("$@")
@@ -212,6 +212,10 @@ sum-names)
         printf '\\0x9738  a\\nb\n' >list
         printf abc >$'a\nb'
         expect_sum "\\a\\nb: OK$eol" "" 0 -c list
+        # A tagged line escapes as a plain one does, the backslash before its tag.
+        expect_sum "\\CRC-16/MODBUS (back\\\\slash) = 0x1D8A$eol" "" 0 -a modbus 'back\slash'
+        "${crc16sum[@]}" -a modbus 'back\slash' >list
+        expect_sum "\\back\\\\slash: OK$eol" "" 0 -c list
     fi ;;
 sum-check)
     # Each row: the options, then what --check prints and its status, over
@@ -225,7 +229,24 @@ sum-check)
     # Blanks before a checksum, and before the \ of an escaped line; a #
     # after blanks, or blanks alone, make no line.
     printf '  0xBB3D  good\n\t0xbb3d *good\n \t\\0xBB3D  good\n   \n\n#c\n #c\n' >indented
+    # A list that mixes models, over a name like the end of a tagged line,
+    # and a line tagged with an alias, which is no tag: CRC-CCITT means
+    # KERMIT to some and IBM-3740 to others.
+    printf abc >'abc (f) = abc'
+    for model in CRC-16/ARC CRC-16/MODBUS CRC-16/XMODEM CRC-16/IBM-SDLC CRC-16/T10-DIF; do
+        "${crc16sum[@]}" --tag -a "$model" 'abc (f) = abc' >>models || fail "--tag -a $model"
+    done
+    printf 'CRC-CCITT (abc (f) = abc) = 0x9DD6\n' >>models
     ok="good: OK$eol" changed="changed: FAILED$eol" missing="missing: FAILED open or read$eol"
+    abc="abc (f) = abc: OK$eol"
+    # not_modbus LINE...: the warning for each, a line end between them
+    not_modbus() {
+        local separator=""
+        for line in "$@"; do
+            printf %s "$separator$(said models "$line: improperly formatted CRC-16/MODBUS checksum line")"
+            separator=$eol
+        done
+    }
     no_file=$(said missing "No such file or directory")$eol
     bad_line="crc16sum: WARNING: 1 line is improperly formatted$eol"
     unread="crc16sum: WARNING: 1 listed file could not be read$eol"
@@ -246,6 +267,10 @@ sum-check)
 -c --ignore-missing|gone||$(said gone "no file was verified")$eol|1
 -c|empty||$(said empty "no properly formatted checksum lines found")$eol|1
 -c --warn|empty||$(said empty "3: improperly formatted CRC-16 checksum line")$eol$(said empty "no properly formatted checksum lines found")$eol$bad_line|1
+-c|models|$abc$abc$abc$abc$abc|$bad_line|0
+-c --warn -a crc-16/modbus|models|$abc|$(not_modbus 1 3 4 5 6)${eol}crc16sum: WARNING: 5 lines are improperly formatted$eol|0
+-c --strict --algorithm=MODBUS|models|$abc|crc16sum: WARNING: 5 lines are improperly formatted$eol|1
+-c --untagged|models|$abc$abc$abc$abc$abc|$bad_line|0
 -c --warn|indented|$ok$ok$ok|$(said indented "4: improperly formatted CRC-16 checksum line")$eol$(said indented "7: improperly formatted CRC-16 checksum line")${eol}crc16sum: WARNING: 2 lines are improperly formatted$eol|0
 -c|no-list||$(said no-list "No such file or directory")$eol|1
 TABLE
@@ -280,6 +305,11 @@ digits --quiet|crc16sum: the --quiet option is meaningful only when verifying ch
 --strict digits|crc16sum: the --strict option is meaningful only when verifying checksums$try
 --ignore-missing digits|crc16sum: the --ignore-missing option is meaningful only when verifying checksums$try
 -c -z digits|crc16sum: the --zero option is meaningful only when printing checksums$try
+-a CRC-16/NOSUCH digits|crc16sum: invalid argument 'CRC-16/NOSUCH' for '--algorithm'$try
+--algorithm=CRC-16/MODBU digits|crc16sum: invalid argument 'CRC-16/MODBU' for '--algorithm'$try
+-a MOD digits|crc16sum: invalid argument 'MOD' for '--algorithm'$try
+digits -a|crc16sum: option '-a' requires an argument$try
+-c --tag digits|crc16sum: the --tag option is meaningless when verifying checksums$try
 TABLE
     "${crc16sum[@]}" --help >out 2>err
     [ $? = 0 ] && [ ! -s err ] || fail "crc16sum --help: $(cat err)"
@@ -336,7 +366,15 @@ sum-over-4gib)
     expect 0x9836 0 big
     for jobs in 1 2 3; do
         expect_sum "0x9836  big$eol" "" 0 -j "$jobs" big
-    done ;;
+    done
+    # A model of the normal order with an initial value, in ranges and in
+    # one pass, over 1 GiB with bytes at both ends; here only, to keep the
+    # emulators' time.
+    [ "$windows" = 1 ] && finish
+    printf abc >gib && truncate -s 1073741824 gib && printf 123456789 >>gib || exit 1
+    "${crc16sum[@]}" -a CRC-16/IBM-3740 -j 1 gib >one-pass 2>err || fail "-a CRC-16/IBM-3740 -j 1: $(cat err)"
+    grep -q -x 'CRC-16/IBM-3740 (gib) = 0x[0-9A-F]\{4\}' one-pass || fail "-a CRC-16/IBM-3740 -j 1: $(cat one-pass)"
+    expect_sum "$(cat one-pass)$eol" "" 0 -a CRC-16/IBM-3740 -j 3 gib ;;
 sum-recursive)
     # Every file once, in the order that find and a byte-wise sort give,
     # whatever the number of jobs and however the folder is named; and a
@@ -391,6 +429,62 @@ sum-permission)
         tree_names sums >got
         cmp -s want got || fail "-r -j $jobs, a folder locked: the names are not those of find | sort: $(diff want got | head -n 5)"
     done ;;
+sum-models)
+    # Every model of the catalogue, by its name and by an alias, on the nine
+    # digits: its check value, in a line tagged with its name (CRC-16/ARC's
+    # plain). Then over files below, at and above the size read in ranges:
+    # the same bytes at -j 1 and -j 8, and a list of every model's lines,
+    # mixed, that checks without -a.
+    printf 123456789 >digits
+    threshold=$((2 * CRC16_RANGE_MINIMUM))
+    for size in 1 4097 $threshold $((3 * threshold + 4097)); do head -c "$size" /dev/urandom >"r$size"; done
+    names=(r*)
+    : >mixed
+    verdicts=""
+    while read -r name check alias; do
+        line="$name (digits) = $check$eol"
+        [ "$name" = CRC-16/ARC ] && line="$check  digits$eol"
+        expect_sum "$line" "" 0 -a "$name" digits
+        [ "$alias" = - ] || expect_sum "$line" "" 0 --algorithm="$alias" digits
+        "${crc16sum[@]}" -a "$name" -j 1 "${names[@]}" >sums.1 2>err && "${crc16sum[@]}" -a "$name" -j 8 "${names[@]}" >sums.8 2>>err ||
+            fail "-a $name: $(cat err)"
+        cmp -s sums.1 sums.8 || fail "-a $name: -j 8 differs from -j 1"
+        cat sums.1 >>mixed
+        for file in "${names[@]}"; do verdicts+="$file: OK$eol"; done
+    done <<'TABLE'
+CRC-16/ARC 0xBB3D crc-ibm
+CRC-16/CDMA2000 0x4C06 -
+CRC-16/CMS 0xAEE7 -
+CRC-16/DDS-110 0x9ECF -
+CRC-16/DECT-R 0x007E r-crc-16
+CRC-16/DECT-X 0x007F X-CRC-16
+CRC-16/DNP 0xEA82 -
+CRC-16/EN-13757 0xC2B7 -
+CRC-16/GENIBUS 0xD64E crc-16/i-code
+CRC-16/GSM 0xCE3C -
+CRC-16/IBM-3740 0x29B1 CRC-16/CCITT-FALSE
+CRC-16/IBM-SDLC 0x906E x-25
+CRC-16/ISO-IEC-14443-3-A 0xBF05 CRC-A
+CRC-16/KERMIT 0x2189 kermit
+CRC-16/LJ1200 0xBDF4 -
+CRC-16/M17 0x772B -
+CRC-16/MAXIM-DOW 0x44C2 CRC-16/MAXIM
+CRC-16/MCRF4XX 0x6F91 -
+CRC-16/MODBUS 0x4B37 Modbus
+CRC-16/NRSC-5 0xA066 -
+CRC-16/OPENSAFETY-A 0x5D38 -
+CRC-16/OPENSAFETY-B 0x20FE -
+CRC-16/PROFIBUS 0xA819 crc-16/iec-61158-2
+CRC-16/RIELLO 0x63D0 -
+CRC-16/SPI-FUJITSU 0xE5CC CRC-16/AUG-CCITT
+CRC-16/T10-DIF 0xD0DB -
+CRC-16/TELEDISK 0x0FB3 -
+CRC-16/TMS37157 0x26B1 -
+CRC-16/UMTS 0xFEE8 crc-16/verifone
+CRC-16/USB 0xB4C8 -
+CRC-16/XMODEM 0x31C3 zmodem
+TABLE
+    expect_sum "$verdicts" "" 0 -c mixed ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;
