@@ -3,12 +3,14 @@
 
 #include "reading.hpp"
 
-// The read loop of both programs: `model` folds what it reads, or, null,
-// crc_update folds it as CRC-16/ARC, for crc16.
-static bool read_stream(std::FILE* stream, std::int64_t size, const crc_model* model, crc_state& crc, int& cause)
+// The read loop of both programs: each of `models` folds what it reads into
+// its own state in `crcs`, or, with no models, crc_update folds it into
+// crcs[0] as CRC-16/ARC, for crc16. `processed` counts the bytes.
+static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models, crc_state* crcs,
+                        std::int64_t& processed, int& cause)
 {
     unsigned char buffer[CHUNK_SIZE];
-    std::int64_t processed = 0;
+    processed = 0;
     // Runs at least once, so an empty file still makes one read of 0 bytes.
     for (;;) {
         std::size_t wanted = CHUNK_SIZE;
@@ -28,7 +30,12 @@ static bool read_stream(std::FILE* stream, std::int64_t size, const crc_model* m
                 return false;
             }
         }
-        crc = model == nullptr ? crc_update(crc, buffer, got) : crc_update(*model, crc, buffer, got);
+        if (models.empty()) {
+            crcs[0] = crc_update(crcs[0], buffer, got);
+        }
+        for (std::size_t i = 0; i < models.size(); ++i) {
+            crcs[i] = crc_update(*models[i], crcs[i], buffer, got);
+        }
         processed += static_cast<std::int64_t>(got);
         if (size == SIZE_UNKNOWN ? got < wanted : processed >= size) {
             return true;
@@ -38,37 +45,61 @@ static bool read_stream(std::FILE* stream, std::int64_t size, const crc_model* m
 
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
 {
-    return read_stream(stream, size, nullptr, crc, cause);
+    std::int64_t processed = 0;
+    return read_stream(stream, size, {}, &crc, processed, cause);
 }
 
 bool checksum_stream(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state& crc, int& cause)
 {
-    return read_stream(stream, size, &model, crc, cause);
+    const crc_model* const models[] = {&model};
+    std::int64_t processed = 0;
+    return read_stream(stream, size, models, &crc, processed, cause);
 }
 
-// Reads the stream from where it stands, as read_stream does from the state
-// `from`, and closes it, unless it is standard input: the state it leaves,
-// or why there is none.
-static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model* model, crc_state from)
+// Reads the stream from where it stands, as read_stream does, and closes
+// it, unless it is standard input: a result whose checksum is crcs[0], or
+// why there is none.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                                    crc_state* crcs, std::int64_t& processed)
 {
-    file_checksum result{file_stage::checksummed, 0, from};
-    if (!read_stream(stream, size, model, result.crc, result.cause)) {
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
+    if (!read_stream(stream, size, models, crcs, processed, result.cause)) {
         result.stage = file_stage::not_read;
     }
     int cause = 0;
     if (!close_stream(stream, cause) && result.stage == file_stage::checksummed) {
         result = {file_stage::not_read, cause, CRC_ZERO};
     }
+    if (result.stage == file_stage::checksummed) {
+        result.crc = crcs[0];
+    }
     return result;
+}
+
+// The same for one model, from the state `from`.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state from)
+{
+    const crc_model* const models[] = {&model};
+    std::int64_t processed = 0;
+    return read_and_close(stream, size, models, &from, processed);
 }
 
 file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model)
 {
-    file_checksum result = read_and_close(stream, size, &model, crc_start(model));
+    file_checksum result = read_and_close(stream, size, model, crc_start(model));
     if (result.stage == file_stage::checksummed) {
         result.crc = crc_finish(model, result.crc);
     }
     return result;
+}
+
+file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           crc_state* crcs, std::int64_t& length)
+{
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        crcs[i] = CRC_ZERO;
+    }
+    return read_and_close(stream, size, models, crcs, length);
 }
 
 // A stream just opened, or null (then `cause` says why), measured: a result
@@ -92,15 +123,16 @@ file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
     std::FILE* stream = open_for_reading(path, buffer, cause);
     std::int64_t size = SIZE_UNKNOWN;
     const file_checksum opened = measure_opened(stream, cause, size);
-    return opened.stage == file_stage::checksummed ? read_and_close(stream, size, nullptr, CRC_INIT) : opened;
+    crc_state crc = CRC_INIT;
+    std::int64_t processed = 0;
+    return opened.stage == file_stage::checksummed ? read_and_close(stream, size, {}, &crc, processed) : opened;
 }
 
-file_checksum checksum_standard_input(const crc_model& model)
+std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed)
 {
     std::FILE* stream = open_standard_input();
-    std::int64_t size = SIZE_UNKNOWN;
-    const file_checksum opened = measure_opened(stream, 0, size);
-    return opened.stage == file_stage::checksummed ? finish_reading(stream, size, model) : opened;
+    failed = measure_opened(stream, 0, size);
+    return failed.stage == file_stage::checksummed ? stream : nullptr;
 }
 
 std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity, file_checksum& failed)
@@ -137,5 +169,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return read_and_close(stream, length, &model, CRC_ZERO);
+    return read_and_close(stream, length, model, CRC_ZERO);
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "crc16.hpp"
@@ -115,6 +116,13 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
                              std::int64_t length, const crc_model& model, stream_buffer& buffer);
 
-// The checksum by `model` of the whole of standard input, read from where it
-// stands and left open.
-file_checksum checksum_standard_input(const crc_model& model);
+// Standard input, from where it stands, measured as open_measured measures
+// a file; null, with `failed` saying why, where that fails.
+std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
+
+// Reads what was opened, as finish_reading does, by each of `models` at
+// once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
+// `length`, how many bytes it held: what each model makes of a file read
+// once, whatever its initial value and final XOR.
+file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           crc_state* crcs, std::int64_t& length);

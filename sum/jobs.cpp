@@ -103,6 +103,19 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
 // that a run of small files costs one turn of the lock for several.
 constexpr std::size_t CLAIM_BATCH = 16;
 
+// Reads the whole of what `stream` holds for the job, from where it stands,
+// and closes it: its checksum, or, to identify its model, what each fold
+// makes of it.
+void read_whole(job& work, std::FILE* stream, std::int64_t size)
+{
+    if (work.kind == job_kind::identify) {
+        work.states.assign(work.folds.size(), CRC_ZERO);
+        work.result = fold_several(stream, size, work.folds, work.states.data(), work.length);
+    } else {
+        work.result = finish_reading(stream, size, *work.model);
+    }
+}
+
 // Reads the file of a job its caller has claimed, without the lock: true
 // once its result is set; false where it is to be read in ranges, which
 // `work.ranges` then has room for. Standard input is left to be read when
@@ -114,11 +127,13 @@ bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
     }
     file_checksum failed{};
     std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
-    const std::size_t count = stream != nullptr && work.identity.regular ? range_count(work.identity.size, jobs) : 1;
+    const std::size_t count = stream != nullptr && work.identity.regular && work.kind != job_kind::identify
+        ? range_count(work.identity.size, jobs)
+        : 1;
     if (stream == nullptr) {
         work.result = failed;
     } else if (count == 1) {
-        work.result = finish_reading(stream, work.identity.size, *work.model);
+        read_whole(work, stream, work.identity.size);
     } else if (int cause = 0; !close_stream(stream, cause)) {
         work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
@@ -239,7 +254,11 @@ bool take_result(job_runner& runner, job& work, bool wait)
     ++runner.taken;
     hold.unlock();
     if (job_reads(work) && work.source == job_source::standard_input) {
-        work.result = checksum_standard_input(*work.model);
+        std::int64_t size = SIZE_UNKNOWN;
+        std::FILE* stream = open_measured_input(size, work.result);
+        if (stream != nullptr) {
+            read_whole(work, stream, size);
+        }
     }
     return true;
 }

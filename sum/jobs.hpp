@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,10 +35,11 @@ std::size_t range_count(std::int64_t size, std::size_t jobs);
 std::int64_t range_length(std::int64_t size, std::size_t count);
 
 // What a job is for, and so how its result is reported: a file whose line
-// is printed, or a file that a list names, held to the list's checksum; or
+// is printed, a file that a list names, held to the list's checksum, or
+// tried by every catalogued model at once (--identify); or
 // only a place in the order, for a line of a list that is no entry, or for
 // a folder that could not be listed.
-enum class job_kind { sum, check, malformed_line, unlisted_folder };
+enum class job_kind { sum, check, identify, malformed_line, unlisted_folder };
 
 // Where a job's bytes come from: the file its name names, or standard input,
 // which only one may read: on the calling thread, as each such job's result
@@ -53,6 +55,11 @@ struct job {
     crc_state expected{};             // check: the list's checksum for the file
     std::size_t line = 0;             // malformed_line: its number in the list
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
+    // identify: the models read by, one for each pair of polynomial and
+    // order, and what each made of the file, from CRC_ZERO; and its length.
+    std::span<const crc_model* const> folds;
+    std::vector<crc_state> states;
+    std::int64_t length = 0;
     // Read in ranges: which file it was when first opened, and what each
     // range gave. Empty for a file read whole.
     file_identity identity;
@@ -61,7 +68,10 @@ struct job {
 };
 
 // Whether a job has bytes to read, or only its place in the order.
-inline bool job_reads(const job& work) { return work.kind == job_kind::sum || work.kind == job_kind::check; }
+inline bool job_reads(const job& work)
+{
+    return work.kind == job_kind::sum || work.kind == job_kind::check || work.kind == job_kind::identify;
+}
 
 // The jobs in flight: a window of at most WINDOW_PER_JOB results for each
 // job, so that memory stays bounded whatever the number of files, however

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "crc_model.hpp"
+#include "identify.hpp"
 #include "jobs.hpp"
+#include "parameters.hpp"
 #include "platform.hpp"
 #include "sum_list.hpp"
 
@@ -32,10 +34,12 @@ struct options {
     bool strict = false;
     bool ignore_missing = false;
     bool recursive = false;
+    bool identify = false;
     std::size_t jobs = 0;                                 // 0: one for each processor
     const crc_model* model = nullptr;                     // -a's, or null: CRC-16/ARC
     enum { by_model, tagged, untagged } lines = by_model; // by the last of --tag and --untagged
     bool tag_given = false;
+    crc_model own{}; // a model of one's own that -a gave, where it is in no catalogue
 };
 
 // The model a file is read by where its line names none.
@@ -72,6 +76,7 @@ const crc_model* model_of_entry(const options& opts, std::string_view tag)
 struct tally {
     std::size_t malformed = 0, unreadable = 0, mismatched = 0, matched = 0;
     bool failed = false;
+    identify_verdict fits; // --identify: the models that gave every checksum so far
 };
 
 // Standard output, gathered into whole lines and written a few lines at a
@@ -223,6 +228,27 @@ void report_check(const options& opts, output& out, const job& work, tally& seen
     }
 }
 
+// A listed file weighed against every model, for --identify: its failure
+// is reported as --check reports it, with no verdict line.
+void report_identify(const options& opts, output& out, const job& work, const identify_folds& folds, tally& seen)
+{
+    const file_checksum& result = work.result;
+    if (result.stage == file_stage::checksummed) {
+        weigh_entry(folds, work.states, work.length, work.expected, seen.fits);
+        ++seen.matched;
+    } else if (!opts.ignore_missing || result.stage != file_stage::not_opened || result.cause != ENOENT) {
+        diagnose_file(out, work.name, result.cause);
+        ++seen.unreadable;
+    }
+}
+
+// The folds --identify reads every file by.
+const identify_folds& catalogue_folds()
+{
+    static const identify_folds folds = make_identify_folds();
+    return folds;
+}
+
 // What one job's result prints, in its turn: a file's line or its
 // diagnostic; with --check, a verdict, or the warning for a line that is no
 // entry.
@@ -231,6 +257,7 @@ void report(const options& opts, output& out, const job& work, tally& seen)
     switch (work.kind) {
     case job_kind::sum: report_sum(opts, out, work, seen); break;
     case job_kind::check: report_check(opts, out, work, seen); break;
+    case job_kind::identify: report_identify(opts, out, work, catalogue_folds(), seen); break;
     case job_kind::malformed_line:
         ++seen.malformed;
         if (opts.warn && !opts.status) {
@@ -323,23 +350,26 @@ void walk_folder(const options& opts, output& out, job_runner& runner, const std
     }
 }
 
-// Checks every file that the list `list` names; false where anything failed.
-bool check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
-                job_runner& runner)
+// Checks every file that the list `list` names, or, with --identify, weighs
+// it against every model: what the list met, failed where anything failed.
+tally check_list(const options& opts, output& out, const std::string& list, stream_buffer& list_buffer,
+                 job_runner& runner)
 {
+    tally seen;
+    seen.fits = open_verdict();
     const job_source list_source = source_of(list);
     int cause = 0;
     std::FILE* stream =
         list_source == job_source::standard_input ? open_standard_input() : open_named(list, list_buffer, cause);
     if (stream == nullptr) {
         diagnose_file(out, list, cause);
-        return false;
+        seen.failed = true;
+        return seen;
     }
     static line_reader reader;
     reader.stream = stream;
     reader.at = reader.end = 0;
     reader.cause = 0;
-    tally seen;
     std::size_t line_number = 0, entries = 0;
     std::string text;
     while (read_line(reader, text) && out.cause == 0) {
@@ -349,20 +379,25 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
             continue;
         }
         job work;
-        work.kind = job_kind::check;
+        work.kind = opts.identify ? job_kind::identify : job_kind::check;
         work.source = source_of(line.name);
         work.name = std::move(line.name);
-        work.model = model_of_entry(opts, line.tag);
         work.expected = line.crc;
+        // --identify weighs plain lines only: a tagged one knows its model.
+        work.model = opts.identify ? nullptr : model_of_entry(opts, line.tag);
+        const bool weighable = opts.identify ? line.tag.empty() : work.model != nullptr;
+        if (opts.identify) {
+            work.folds = catalogue_folds().folds;
+        }
         // Standard input holds the rest of a list read from it, not a
         // file's bytes: such an entry is no entry.
-        if (line.kind != line_kind::entry || work.model == nullptr ||
+        if (line.kind != line_kind::entry || !weighable ||
             (work.source == job_source::standard_input && list_source == job_source::standard_input)) {
             work.kind = job_kind::malformed_line;
             work.name = list;
             work.line = line_number;
         }
-        entries += work.kind == job_kind::check ? 1 : 0;
+        entries += work.kind != job_kind::malformed_line ? 1 : 0;
         hand_in(opts, out, runner, std::move(work), seen);
     }
     drain(opts, out, runner, seen);
@@ -372,13 +407,13 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
         diagnose_file(out, list, cause);
     }
 
-    bool failed = !read || seen.unreadable != 0 || seen.mismatched != 0 || (opts.strict && seen.malformed != 0);
+    seen.failed = !read || seen.unreadable != 0 || seen.mismatched != 0 || (opts.strict && seen.malformed != 0);
     if (entries == 0) {
         diagnose(out, list + ": no properly formatted checksum lines found");
-        failed = true;
+        seen.failed = true;
     } else if (opts.ignore_missing && seen.unreadable + seen.mismatched + seen.matched == 0) {
         diagnose(out, list + ": no file was verified");
-        failed = true;
+        seen.failed = true;
     }
     // Where the list held no entry at all, that says it, unless each line was named.
     if (!opts.status && (entries != 0 || opts.warn)) {
@@ -394,7 +429,23 @@ bool check_list(const options& opts, output& out, const std::string& list, strea
                          " did NOT match");
         }
     }
-    return !failed;
+    return seen;
+}
+
+// --identify's verdict, once every list is weighed: a line for each model
+// that gave every checksum, or why none is named; false where none did.
+bool report_models(const options& opts, output& out, const identify_verdict& fits)
+{
+    const std::vector<std::string> lines = verdict_lines(fits);
+    if (fits.weighed != 0 && lines.empty()) {
+        diagnose(out, "no catalogued model gives these checksums");
+    }
+    for (const std::string& line : lines) {
+        if (!opts.status) {
+            put_line(out, line + std::string(LINE_END));
+        }
+    }
+    return !lines.empty();
 }
 
 void print_help()
@@ -409,8 +460,14 @@ void print_help()
                "With no FILE, or when FILE is -, read standard input.\n"
                "\n"
                "  -a, --algorithm=MODEL read by MODEL, a name or an alias from the list\n"
-               "                        below, in any case: -a MODBUS, -a XMODEM\n"
+               "                        below, in any case: -a MODBUS, -a XMODEM; or\n"
+               "                        the parameters of a model of one's own, in the\n"
+               "                        form --list-models writes: -a 'poly=0x1021\n"
+               "                        init=0xFFFF refin=false refout=false'\n"
                "  -c, --check           read lists of checksums from the FILEs and check them\n"
+               "      --identify        read lists of plain lines from the FILEs, as --check\n"
+               "                        does, and name each model that gives every\n"
+               "                        checksum, as written or with its bytes swapped\n"
                "  -j, --jobs=N          read N files at a time (default: one for each\n"
                "                        processor this process may run on)\n"
                "  -r, --recursive       read every file under each FILE that is a folder,\n"
@@ -422,13 +479,14 @@ void print_help()
                "  -z, --zero            end each output line with NUL, not newline, and do\n"
                "                        not escape file names\n"
                "\n"
-               "Only when checking:\n"
+               "Only when checking or identifying:\n"
                "      --ignore-missing  do not fail or report on files that do not exist\n"
                "      --quiet           do not print OK for each file that matched\n"
                "      --status          print nothing; the exit status tells the result\n"
                "      --strict          exit non-zero on improperly formatted lines\n"
                "  -w, --warn            warn about each improperly formatted line\n"
                "\n"
+               "      --list-models     list the models with their parameters and exit\n"
                "      --help            display this help and exit\n"
                "      --version         output version information and exit\n"
                "\n"
@@ -436,7 +494,8 @@ void print_help()
                "exactly as crc16sum writes the name; a plain line by -a's model, or by\n"
                "CRC-16/ARC where -a is not given. So a list made with -a MODEL --untagged\n"
                "is checked with -a MODEL. With -a, tagged lines of other models are\n"
-               "improperly formatted.\n"
+               "improperly formatted. A model of one's own has no name: its lines are\n"
+               "plain, and its lists are checked with the same -a.\n"
                "\n"
                "Models, with their aliases:\n",
                stdout);
@@ -466,6 +525,40 @@ void print_help()
                stdout);
 }
 
+// --list-models: each catalogued model in the catalogue's own form, which
+// -a takes back as it stands.
+void list_models()
+{
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        std::printf("%s\n", format_parameters(entry).c_str());
+    }
+}
+
+// The model -a gives: a catalogued one by its name or an alias; or by its
+// parameters, which select the catalogued model they equal, else make a
+// model of one's own in `own`. Null, with `error`, where there is none.
+const crc_model* model_of_option(const std::string& text, crc_model& own, std::string& error)
+{
+    if (!gives_parameters(text)) {
+        const crc_model* found = crc_find_model(text);
+        if (found == nullptr) {
+            error = "invalid argument '" + text + "' for '--algorithm'";
+        }
+        return found;
+    }
+    if (!read_parameters(text, own, error)) {
+        return nullptr;
+    }
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        const crc_model& model = entry.model;
+        if (model.poly == own.poly && model.init == own.init && model.refin == own.refin &&
+            model.refout == own.refout && model.xorout == own.xorout) {
+            return &model;
+        }
+    }
+    return &own;
+}
+
 // Sets an option that only --check takes, keeping the first such option
 // given for the usage error without --check.
 void set_check_only(bool& option, const char*& first, const char* name)
@@ -476,7 +569,7 @@ void set_check_only(bool& option, const char*& first, const char* name)
     }
 }
 
-enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, TAG, UNTAGGED, HELP, VERSION };
+enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, TAG, UNTAGGED, IDENTIFY, LIST_MODELS, HELP, VERSION };
 
 int run(std::vector<std::string> arguments)
 {
@@ -494,7 +587,10 @@ int run(std::vector<std::string> arguments)
         {"version", no_argument, nullptr, VERSION},
         {"algorithm", required_argument, nullptr, 'a'},
         {"tag", no_argument, nullptr, TAG},
+        {"tag", no_argument, nullptr, TAG},
         {"untagged", no_argument, nullptr, UNTAGGED},
+        {"identify", no_argument, nullptr, IDENTIFY},
+        {"list-models", no_argument, nullptr, LIST_MODELS},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<char*> argv;
@@ -513,12 +609,14 @@ int run(std::vector<std::string> arguments)
         case 'c': opts.check = true; break;
         case 'z': opts.zero = true; break;
         case 'r': opts.recursive = true; break;
-        case 'a':
-            opts.model = crc_find_model(optarg);
+        case 'a': {
+            std::string error;
+            opts.model = model_of_option(optarg, opts.own, error);
             if (opts.model == nullptr) {
-                return usage_error(std::string("invalid argument '") + optarg + "' for '--algorithm'");
+                return usage_error(error);
             }
             break;
+        }
         case TAG:
             opts.lines = options::tagged;
             opts.tag_given = true;
@@ -542,6 +640,8 @@ int run(std::vector<std::string> arguments)
         case QUIET: set_check_only(opts.quiet, check_only, "--quiet"); break;
         case STATUS: set_check_only(opts.status, check_only, "--status"); break;
         case STRICT: set_check_only(opts.strict, check_only, "--strict"); break;
+        case IDENTIFY: opts.identify = true; break;
+        case LIST_MODELS: list_models(); return std::fflush(stdout) == 0 ? 0 : 1;
         case HELP: print_help(); return std::fflush(stdout) == 0 ? 0 : 1;
         case VERSION: std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION); return std::fflush(stdout) == 0 ? 0 : 1;
         default: {
@@ -564,8 +664,22 @@ int run(std::vector<std::string> arguments)
         }
         }
     }
-    if (check_only != nullptr && !opts.check) {
+    if (opts.identify) {
+        // The options that choose a model, or make lines or walk folders.
+        const char* conflicting = opts.check ? "--check"
+            : opts.model != nullptr          ? "--algorithm"
+            : opts.recursive                 ? "--recursive"
+            : opts.zero                      ? "--zero"
+            : opts.tag_given                 ? "--tag"
+                                             : nullptr;
+        if (conflicting != nullptr) {
+            return usage_error(std::string("the ") + conflicting + " option is meaningless with --identify");
+        }
+    } else if (check_only != nullptr && !opts.check) {
         return usage_error(std::string("the ") + check_only + " option is meaningful only when verifying checksums");
+    }
+    if (opts.tag_given && opts.model == &opts.own) {
+        return usage_error("the --tag option needs a model of the catalogue: a model of one's own has no name");
     }
     if (opts.tag_given && opts.check) {
         return usage_error("the --tag option is meaningless when verifying checksums");
@@ -591,13 +705,16 @@ int run(std::vector<std::string> arguments)
     job_runner runner;
     start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), own_buffer);
     tally seen;
+    seen.fits = open_verdict();
     for (int i = optind; i < argc; ++i) {
         const std::string operand = argv[static_cast<std::size_t>(i)];
         if (out.cause != 0) {
             break;
         }
-        if (opts.check) {
-            seen.failed = !check_list(opts, out, operand, list_buffer, runner) || seen.failed;
+        if (opts.check || opts.identify) {
+            const tally list = check_list(opts, out, operand, list_buffer, runner);
+            seen.failed = list.failed || seen.failed;
+            join_verdicts(seen.fits, list.fits);
         } else if (opts.recursive && source_of(operand) == job_source::file && names_folder(operand)) {
             walk_folder(opts, out, runner, operand, seen);
         } else {
@@ -610,6 +727,9 @@ int run(std::vector<std::string> arguments)
     }
     drain(opts, out, runner, seen);
     stop_jobs(runner);
+    if (opts.identify && out.cause == 0) {
+        seen.failed = !report_models(opts, out, seen.fits) || seen.failed;
+    }
     return finish(out, seen.failed);
 }
 

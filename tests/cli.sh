@@ -441,11 +441,19 @@ sum-models)
     names=(r*)
     : >mixed
     verdicts=""
+    "${crc16sum[@]}" --list-models >models 2>err || fail "--list-models: $(cat err)"
+    [ "$(wc -l <models)" = 31 ] || fail "--list-models: $(wc -l <models) lines, not 31"
+    row=0
     while read -r name check alias; do
+        row=$((row + 1))
         line="$name (digits) = $check$eol"
         [ "$name" = CRC-16/ARC ] && line="$check  digits$eol"
         expect_sum "$line" "" 0 -a "$name" digits
         [ "$alias" = - ] || expect_sum "$line" "" 0 --algorithm="$alias" digits
+        # Its line of --list-models, taken back by -a as it stands.
+        params=$(sed -n "${row}p" models | tr -d '\r')
+        [[ $params == *" check=$check name=\"$name\"" ]] || fail "--list-models, line $row: $params"
+        expect_sum "$line" "" 0 -a "$params" digits
         "${crc16sum[@]}" -a "$name" -j 1 "${names[@]}" >sums.1 2>err && "${crc16sum[@]}" -a "$name" -j 8 "${names[@]}" >sums.8 2>>err ||
             fail "-a $name: $(cat err)"
         cmp -s sums.1 sums.8 || fail "-a $name: -j 8 differs from -j 1"
@@ -484,7 +492,54 @@ CRC-16/UMTS 0xFEE8 crc-16/verifone
 CRC-16/USB 0xB4C8 -
 CRC-16/XMODEM 0x31C3 zmodem
 TABLE
-    expect_sum "$verdicts" "" 0 -c mixed ;;
+    expect_sum "$verdicts" "" 0 -c mixed
+    # A model of one's own: plain lines, checked with the same -a; the
+    # parameters of a catalogued model select it, tag and all.
+    own='width=16 poly=0x1021 init=0x1234 refin=false refout=false xorout=0x0000'
+    expect_sum "0xEDEB  digits$eol" "" 0 -a "$own" digits
+    expect_sum "0xEDEB  digits$eol" "" 0 -a "refout=false refin=false  init=0X1234 poly=0x1021" digits
+    expect_sum "0xEDEB  digits$eol" "" 0 -a "$own check=0xedeb residue=0x0000 name=\"SOME-CRC\"" digits
+    expect_sum "0x8909  digits$eol" "" 0 -a "poly=0x1021 init=0xFFFF refin=true refout=false xorout=0x00FF" digits
+    expect_sum "CRC-16/MODBUS (digits) = 0x4B37$eol" "" 0 -a "poly=0x8005 init=0xFFFF refin=true refout=true" digits
+    "${crc16sum[@]}" -a "$own" digits >own.sums
+    expect_sum "digits: OK$eol" "" 0 -a "$own" -c own.sums
+    expect_sum "digits: FAILED$eol" "crc16sum: WARNING: 1 computed checksum did NOT match$eol" 1 -c own.sums
+    try="${eol}Try 'crc16sum --help' for more information.$eol"
+    while IFS='|' read -r given want_err; do
+        eval "want_err=\"$want_err\""
+        expect_sum "" "crc16sum: $want_err$try" 1 -a "$given" digits
+    done <<'TABLE'
+poly=0x1021 refin=false|missing model parameter 'refout'
+init=0x0000 refin=true refout=true|missing model parameter 'poly'
+poly=0x1021 refin=false refout=false size=16|unknown model parameter 'size=16'
+poly=0x1021 refin=false refout=false width=8|invalid model parameter 'width=8': every model here is 16 bits wide
+poly=0x1021 refin=false refout=false check=0x1234|the model's parameters make check=0x31C3, not 'check=0x1234'
+poly=0x1021 refin=false refout=false poly=0x1021|repeated model parameter 'poly=0x1021'
+poly=1021 refin=false refout=false|invalid model parameter 'poly=1021'
+poly=0x10210 refin=false refout=false|invalid model parameter 'poly=0x10210'
+poly=0x1021 refin=yes refout=false|invalid model parameter 'refin=yes'
+TABLE
+    expect_sum "" "crc16sum: the --tag option needs a model of the catalogue: a model of one's own has no name$try" 1 \
+        --tag -a "$own" digits
+    # Which model made a list's checksums: MODBUS's, as written and with
+    # their bytes swapped, over three files; none, for made-up ones; and a
+    # file that cannot be read takes no part.
+    printf hello >f1 && printf 'frame two' >f2 && head -c 5000 /dev/urandom >f3
+    "${crc16sum[@]}" -a MODBUS --untagged f1 f2 f3 >modbus
+    sed 's/^0x\(..\)\(..\)/0x\2\1/' modbus >swapped
+    expect_sum "CRC-16/MODBUS: as written$eol" "" 0 --identify modbus
+    expect_sum "CRC-16/MODBUS: bytes swapped$eol" "" 0 --identify -j 3 swapped
+    expect_sum "" "" 0 --identify --status modbus
+    printf '0x1234  f1\n0x5678  f2\n' >made-up
+    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify made-up
+    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify modbus made-up
+    { cat modbus && printf '0x1234  gone\n' && printf 'CRC-16/ARC (f1) = 0x1234\n'; } >with-gone
+    expect_sum "CRC-16/MODBUS: as written$eol" "$(said gone "No such file or directory")${eol}crc16sum: WARNING: 1 line is improperly formatted${eol}crc16sum: WARNING: 1 listed file could not be read$eol" \
+        1 --identify with-gone
+    expect_sum "CRC-16/MODBUS: as written$eol" "crc16sum: WARNING: 1 line is improperly formatted$eol" 0 \
+        --identify --ignore-missing with-gone
+    expect_sum "" "crc16sum: the --algorithm option is meaningless with --identify$try" 1 --identify -a MODBUS modbus
+    expect_sum "" "crc16sum: the --check option is meaningless with --identify$try" 1 --identify -c modbus ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;

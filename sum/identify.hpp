@@ -1,0 +1,45 @@
+// crc16sum --identify: which catalogued models give every checksum of some
+// lists, as written or with the two bytes of each swapped.
+//
+// Each file is read once for all 31 models. A model's checksum is its
+// initial value carried through the file's length, XOR the state the bytes
+// leave from zero, then finished; only that state needs the bytes, and it
+// depends only on the polynomial and the bit order. So one fold for each
+// pair of those (15 in the catalogue) serves every model that shares it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "crc_model.hpp"
+
+// The folds that serve the catalogue: one model for each pair of polynomial
+// and order, and, for each catalogued model in its order, which fold is its.
+struct identify_folds {
+    std::vector<const crc_model*> folds;
+    std::vector<std::size_t> fold_of;
+};
+identify_folds make_identify_folds();
+
+// For each catalogued model, whether it has given every checksum weighed so
+// far as written, and with its bytes swapped; and how many were weighed.
+struct identify_verdict {
+    std::vector<char> as_written, swapped;
+    std::size_t weighed = 0;
+};
+identify_verdict open_verdict();
+
+// Weighs one file: `states`, what each fold made of it, `length` bytes,
+// against the checksum its list gives.
+void weigh_entry(const identify_folds& folds, const std::vector<crc_state>& states, std::int64_t length,
+                 crc_state expected, identify_verdict& verdict);
+
+// `into` keeps only what `other` keeps too, and counts both's.
+void join_verdicts(identify_verdict& into, const identify_verdict& other);
+
+// A line for each model that fits, "CRC-16/MODBUS: as written" or
+// "CRC-16/MODBUS: bytes swapped", in the catalogue's order; none where
+// nothing was weighed.
+std::vector<std::string> verdict_lines(const identify_verdict& verdict);
