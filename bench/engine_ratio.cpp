@@ -9,14 +9,21 @@
 //   size, plain loop / crc_update, crc_update's rate in MiB/s,
 //   MODBUS / crc_update, IBM-3740 / crc_update (times: 1.10 is 10% slower),
 //   normal plain loop / IBM-3740,
-// for bench/run.sh to gather across programs.
+// for bench/run.sh to gather across programs. Then, where the processor has
+// a carry-less multiply, the fold against the table engine, both by the
+// same model, round by round: a line per size, "fold SIZE", then the
+// medians of table / fold for MODBUS and for IBM-3740, and the fold's rate
+// for MODBUS in MiB/s.
 //
 // With FLOOR, it is the guard of the fast path: in each bit order, the
 // median ratio of the plain loop to the engine at every size must reach
-// FLOOR, in one of a few tries, or it exits with 1. A build whose times say
-// nothing of the lanes (unoptimised, or under a sanitizer) exits with 77,
-// the tests' code for skipped, and says why.
-// usage: crc16_engine_ratio [ROUNDS [FLOOR]]
+// FLOOR, in one of a few tries, or it exits with 1. With FOLD_FLOOR, and a
+// FLOOR of 0, it guards the fold alone: at 1 KiB, in each order, the fold
+// must reach FOLD_FLOOR times the table engine. A build whose times say
+// nothing of either (unoptimised, or under a sanitizer), or a processor
+// without the fold for FOLD_FLOOR, exits with 77, the tests' code for
+// skipped, and says why.
+// usage: crc16_engine_ratio [ROUNDS [FLOOR [FOLD_FLOOR]]]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -50,7 +57,7 @@ const char* untimed_build()
 
 // What is timed: crc_update, the plain loop, a model's engine, the normal
 // plain loop.
-enum class timed { engine, plain, model, plain_normal };
+enum class timed { engine, plain, model, plain_normal, fold };
 
 // Seconds to fold BYTES_PER_TIMING bytes, `buffer` after `buffer`, the way `how` says.
 double seconds(timed how, const crc_model& model, const std::vector<unsigned char>& buffer)
@@ -61,7 +68,7 @@ double seconds(timed how, const crc_model& model, const std::vector<unsigned cha
         normal_table[n] = crc_swap(model.table[n]);
     }
     volatile crc_state sink = 0;
-    crc_state crc = how == timed::model ? crc_start(model) : CRC_INIT;
+    crc_state crc = how == timed::model || how == timed::fold ? crc_start(model) : CRC_INIT;
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t done = 0; done < BYTES_PER_TIMING; done += buffer.size()) {
         switch (how) {
@@ -69,6 +76,7 @@ double seconds(timed how, const crc_model& model, const std::vector<unsigned cha
         case timed::plain: crc = plain_loop(crc, buffer.data(), buffer.size()); break;
         case timed::model: crc = crc_update(model, crc, buffer.data(), buffer.size()); break;
         case timed::plain_normal: crc = plain_loop_normal(normal_table, crc, buffer.data(), buffer.size()); break;
+        case timed::fold: crc = crc_fold(model, crc, buffer.data(), buffer.size()); break;
         }
     }
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
@@ -112,15 +120,67 @@ medians measure(std::size_t size, int rounds)
     return {median(ratios), median(rates), median(reflected), median(normal), median(normal_ratios)};
 }
 
+struct fold_medians {
+    double reflected; // table / fold, MODBUS
+    double normal;    // table / fold, IBM-3740
+    double rate;      // the fold by MODBUS, MiB/s
+};
+
+fold_medians measure_fold(std::size_t size, int rounds)
+{
+    const crc_model& modbus = *crc_find_model("CRC-16/MODBUS");
+    const crc_model& ibm = *crc_find_model("CRC-16/IBM-3740");
+    const auto buffer = bench_bytes(size);
+    std::vector<double> reflected, normal, rates;
+    for (int round = 0; round < rounds; ++round) {
+        const double fold_modbus = seconds(timed::fold, modbus, buffer);
+        reflected.push_back(seconds(timed::model, modbus, buffer) / fold_modbus);
+        const double fold_ibm = seconds(timed::fold, ibm, buffer);
+        normal.push_back(seconds(timed::model, ibm, buffer) / fold_ibm);
+        rates.push_back(static_cast<double>(BYTES_PER_TIMING) / fold_modbus / (1U << 20));
+    }
+    return {median(reflected), median(normal), median(rates)};
+}
+
+// The fold's lines, and, with a floor, whether it held at 1 KiB.
+bool report_fold(int rounds, double floor)
+{
+    bool held = true;
+    for (std::size_t size : {std::size_t{64}, std::size_t{1024}, std::size_t{64} << 10, std::size_t{1} << 20}) {
+        const bool guarded = floor > 0.0 && size == 1024;
+        fold_medians got = measure_fold(size, rounds);
+        for (int tried = 1; guarded && std::min(got.reflected, got.normal) < floor && tried < GUARD_TRIES; ++tried) {
+            got = measure_fold(size, rounds);
+        }
+        std::printf("fold %zu %.3f %.3f %.0f\n", size, got.reflected, got.normal, got.rate);
+        if (guarded && std::min(got.reflected, got.normal) < floor) {
+            std::printf("FAIL: at %zu bytes the fold is %.2fx (reflected) and %.2fx (normal) the table engine, below "
+                        "the floor of %.2fx\n",
+                        size, got.reflected, got.normal, floor);
+            held = false;
+        }
+    }
+    return held;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
     const double floor = argc > 2 ? std::atof(argv[2]) : 0.0;
-    if (floor > 0.0 && untimed_build() != nullptr) {
+    const double fold_floor = argc > 3 ? std::atof(argv[3]) : 0.0;
+    if ((floor > 0.0 || fold_floor > 0.0) && untimed_build() != nullptr) {
         std::printf("skipped: %s times nothing worth guarding\n", untimed_build());
         return 77;
+    }
+    const bool folds = crc_fastest_engine() == crc_engine::fold;
+    if (fold_floor > 0.0 && floor <= 0.0) {
+        if (!folds) {
+            std::printf("skipped: this processor has no carry-less multiply for the fold\n");
+            return 77;
+        }
+        return report_fold(rounds, fold_floor) ? 0 : 1;
     }
     bool held = true;
     for (std::size_t size : {std::size_t{1024}, std::size_t{4095}, std::size_t{4096}, std::size_t{1} << 20}) {
@@ -138,6 +198,9 @@ int main(int argc, char** argv)
                 held = false;
             }
         }
+    }
+    if (folds) {
+        held = report_fold(rounds, fold_floor) && held;
     }
     return held ? 0 : 1;
 }

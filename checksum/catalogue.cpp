@@ -60,6 +60,7 @@ constexpr std::array CATALOGUE = {
 template <std::size_t ROW> constexpr bool check_holds()
 {
     static_assert(crc_check_value(CATALOGUE[ROW].model) == CATALOGUE[ROW].check, "a row's parameters miss its check");
+    static_assert(CATALOGUE[ROW].model.fold.hold, "a row's fold constants disagree with crc_shift_factor");
     return true;
 }
 

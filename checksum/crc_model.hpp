@@ -12,6 +12,110 @@
 
 #include "crc16.hpp"
 
+// GF(2) arithmetic in the normal order, bit k of a value the coefficient of
+// x^k, modulo P = x^16 + poly: slow, bit by bit, for constants made once.
+constexpr crc_state crc_mulmod_normal(crc_state poly, crc_state a, crc_state b)
+{
+    std::uint32_t product = 0;
+    for (unsigned i = 0; i < 16; ++i) {
+        product ^= (std::uint32_t{a} << i) & (0U - ((b >> i) & 1U));
+    }
+    for (unsigned k = 31; k >= 16; --k) {
+        if (((product >> k) & 1U) != 0) {
+            product ^= (0x10000U | poly) << (k - 16);
+        }
+    }
+    return static_cast<crc_state>(product);
+}
+
+// x^e mod P, by square-and-multiply.
+constexpr crc_state crc_xpow(crc_state poly, std::uint64_t e)
+{
+    crc_state result = 1;
+    crc_state power = 2; // x
+    for (; e != 0; e >>= 1, power = crc_mulmod_normal(poly, power, power)) {
+        if ((e & 1U) != 0) {
+            result = crc_mulmod_normal(poly, result, power);
+        }
+    }
+    return result;
+}
+
+// floor(x^32 / P), by long division.
+constexpr std::uint32_t crc_barrett_quotient(crc_state poly)
+{
+    std::uint64_t remainder = std::uint64_t{1} << 32;
+    std::uint32_t quotient = 0;
+    for (unsigned k = 32; k >= 16; --k) {
+        if (((remainder >> k) & 1U) != 0) {
+            quotient |= 1U << (k - 16);
+            remainder ^= std::uint64_t{0x10000U | poly} << (k - 16);
+        }
+    }
+    return quotient;
+}
+
+// The carry-less fold's constants (fold_x86.cpp): 16-byte blocks, each a
+// polynomial of degree below 128, are carried forward across d blocks by
+// multiplying each 64-bit half by x^(128d + 64) or x^(128d) mod P, in the
+// lanes of `across[d - 1]` as the fold multiplies them: for a normal model,
+// {x^(128d), x^(128d + 64)}; for a reflected one, whose blocks are read
+// with their bits reversed, {x^(128d + 63), x^(128d - 1)}, each reversed
+// into the top of its 64 bits, since a product of reversed operands comes
+// out one place further along. Then, in the normal order: x^64 and x^48 mod
+// P, which bring the last block down to 48 bits; x^32 mod P, which brings it
+// to 32; floor(x^32 / P) for the Barrett step that divides by P; and P
+// itself, with its x^16.
+inline constexpr std::size_t CRC_FOLD_DISTANCES = 8;
+struct crc_fold_constants {
+    std::uint64_t across[CRC_FOLD_DISTANCES][2];
+    std::uint64_t down[2];    // x^64, x^48
+    std::uint64_t barrett[2]; // x^32, floor(x^32 / P)
+    std::uint64_t p[2];       // P, 0
+    bool hold;                // each agrees with crc_shift_factor, as checked when made
+};
+
+// x^(8 * bytes) mod P as crc_shift_factor gives it through `table`, in the
+// normal order whatever the table's.
+constexpr crc_state crc_shift_normal(const crc_state* table, bool reflected, std::uint64_t bytes)
+{
+    return reflected ? crc_reflect(crc_shift_factor<true>(table, bytes)) : crc_shift_factor<false>(table, bytes);
+}
+
+// The fold's constants for `poly` in the order of `reflected`, each checked
+// against crc_shift_factor through `table`, the model's: x^e mod P for a
+// whole number of bytes is that factor, and one power less times x is it.
+constexpr crc_fold_constants crc_make_fold_constants(crc_state poly, bool reflected, const crc_state* table)
+{
+    crc_fold_constants made{};
+    made.hold = true;
+    for (std::size_t d = 1; d <= CRC_FOLD_DISTANCES; ++d) {
+        const std::uint64_t bits = 128 * d;
+        const crc_state low = crc_shift_normal(table, reflected, 16 * d);
+        const crc_state high = crc_shift_normal(table, reflected, 16 * d + 8);
+        if (reflected) {
+            const crc_state high_less = crc_xpow(poly, bits + 63), low_less = crc_xpow(poly, bits - 1);
+            made.hold = made.hold && crc_mulmod_normal(poly, high_less, 2) == high &&
+                crc_mulmod_normal(poly, low_less, 2) == low;
+            made.across[d - 1][0] = std::uint64_t{crc_reflect(high_less)} << 48;
+            made.across[d - 1][1] = std::uint64_t{crc_reflect(low_less)} << 48;
+        } else {
+            made.hold = made.hold && crc_xpow(poly, bits) == low && crc_xpow(poly, bits + 64) == high;
+            made.across[d - 1][0] = low;
+            made.across[d - 1][1] = high;
+        }
+    }
+    made.down[0] = crc_xpow(poly, 64);
+    made.down[1] = crc_xpow(poly, 48);
+    made.barrett[0] = crc_xpow(poly, 32);
+    made.barrett[1] = crc_barrett_quotient(poly);
+    made.p[0] = 0x10000U | poly;
+    made.hold = made.hold && made.down[0] == crc_shift_normal(table, reflected, 8) &&
+        made.down[1] == crc_shift_normal(table, reflected, 6) &&
+        made.barrett[0] == crc_shift_normal(table, reflected, 4);
+    return made;
+}
+
 // The parameters as the catalogue of CRC models gives them: the polynomial
 // in its normal form (0x8005, not 0xA001); the initial value as the state
 // starts in the normal form; whether the bytes go in reflected (refin) and
@@ -26,8 +130,9 @@ struct crc_model {
     bool refin;
     bool refout;
     crc_state xorout;
-    crc_lookup table;     // for poly, in the order of refin, as crc_make_table makes it
-    crc_state block_join; // x^(8 * CRC_LANE_LENGTH) mod P, in the same order
+    crc_lookup table;        // for poly, in the order of refin, as crc_make_table makes it
+    crc_state block_join;    // x^(8 * CRC_LANE_LENGTH) mod P, in the same order
+    crc_fold_constants fold; // for the carry-less fold
 };
 
 // The model of these parameters, its table and its constants made now: at
@@ -35,9 +140,10 @@ struct crc_model {
 constexpr crc_model crc_make_model(const char* name, crc_state poly, crc_state init, bool refin, bool refout,
                                    crc_state xorout)
 {
-    crc_model model{name, poly, init, refin, refout, xorout, crc_make_table(poly, refin), 0};
+    crc_model model{name, poly, init, refin, refout, xorout, crc_make_table(poly, refin), 0, {}};
     model.block_join = refin ? crc_shift_factor<true>(model.table.data(), CRC_LANE_LENGTH)
                              : crc_shift_factor<false>(model.table.data(), CRC_LANE_LENGTH);
+    model.fold = crc_make_fold_constants(poly, refin, model.table.data());
     return model;
 }
 
@@ -77,6 +183,30 @@ constexpr crc_state crc_combine(const crc_model& model, crc_state crc_a, crc_sta
 // Folds `count` bytes at `data` into the state `crc`, by the model, through
 // the same lanes as crc_update.
 crc_state crc_update(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
+
+// What folds a model's bytes: the table's lanes, or the carry-less fold,
+// 16 bytes at a time, where the processor has a carry-less multiply.
+enum class crc_engine { table, fold };
+
+// The fold where this processor has what it needs, else the table; asked
+// of the processor each time, so ask once.
+crc_engine crc_fastest_engine();
+
+// The words crc16sum --debug says an engine in.
+const char* crc_engine_name(crc_engine engine);
+
+// The same as crc_update by the model, by the carry-less fold. Only where
+// crc_fastest_engine gives the fold.
+crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
+
+// crc_update by the model, through `engine`. The table serves a model whose
+// fold constants did not check out, which no catalogued one is.
+inline crc_state crc_update(const crc_model& model, crc_engine engine, crc_state crc, const unsigned char* data,
+                            std::size_t count)
+{
+    return engine == crc_engine::fold && model.fold.hold ? crc_fold(model, crc, data, count)
+                                                         : crc_update(model, crc, data, count);
+}
 
 // The check value: the checksum of the nine ASCII digits "123456789", one
 // byte at a time.

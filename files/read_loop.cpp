@@ -4,10 +4,11 @@
 #include "reading.hpp"
 
 // The read loop of both programs: each of `models` folds what it reads into
-// its own state in `crcs`, or, with no models, crc_update folds it into
-// crcs[0] as CRC-16/ARC, for crc16. `processed` counts the bytes.
-static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models, crc_state* crcs,
-                        std::int64_t& processed, int& cause)
+// its own state in `crcs`, through `engine`, or, with no models, crc_update
+// folds it into crcs[0] as CRC-16/ARC, for crc16. `processed` counts the
+// bytes.
+static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                        crc_engine engine, crc_state* crcs, std::int64_t& processed, int& cause)
 {
     unsigned char buffer[CHUNK_SIZE];
     processed = 0;
@@ -34,7 +35,7 @@ static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const cr
             crcs[0] = crc_update(crcs[0], buffer, got);
         }
         for (std::size_t i = 0; i < models.size(); ++i) {
-            crcs[i] = crc_update(*models[i], crcs[i], buffer, got);
+            crcs[i] = crc_update(*models[i], engine, crcs[i], buffer, got);
         }
         processed += static_cast<std::int64_t>(got);
         if (size == SIZE_UNKNOWN ? got < wanted : processed >= size) {
@@ -46,24 +47,17 @@ static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const cr
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
 {
     std::int64_t processed = 0;
-    return read_stream(stream, size, {}, &crc, processed, cause);
-}
-
-bool checksum_stream(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state& crc, int& cause)
-{
-    const crc_model* const models[] = {&model};
-    std::int64_t processed = 0;
-    return read_stream(stream, size, models, &crc, processed, cause);
+    return read_stream(stream, size, {}, crc_engine::table, &crc, processed, cause);
 }
 
 // Reads the stream from where it stands, as read_stream does, and closes
 // it, unless it is standard input: a result whose checksum is crcs[0], or
 // why there is none.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    crc_state* crcs, std::int64_t& processed)
+                                    crc_engine engine, crc_state* crcs, std::int64_t& processed)
 {
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
-    if (!read_stream(stream, size, models, crcs, processed, result.cause)) {
+    if (!read_stream(stream, size, models, engine, crcs, processed, result.cause)) {
         result.stage = file_stage::not_read;
     }
     int cause = 0;
@@ -77,16 +71,17 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
 }
 
 // The same for one model, from the state `from`.
-static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state from)
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+                                    crc_state from)
 {
     const crc_model* const models[] = {&model};
     std::int64_t processed = 0;
-    return read_and_close(stream, size, models, &from, processed);
+    return read_and_close(stream, size, models, engine, &from, processed);
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model)
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine)
 {
-    file_checksum result = read_and_close(stream, size, model, crc_start(model));
+    file_checksum result = read_and_close(stream, size, model, engine, crc_start(model));
     if (result.stage == file_stage::checksummed) {
         result.crc = crc_finish(model, result.crc);
     }
@@ -94,12 +89,12 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 }
 
 file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_state* crcs, std::int64_t& length)
+                           crc_engine engine, crc_state* crcs, std::int64_t& length)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;
     }
-    return read_and_close(stream, size, models, crcs, length);
+    return read_and_close(stream, size, models, engine, crcs, length);
 }
 
 // A stream just opened, or null (then `cause` says why), measured: a result
@@ -125,7 +120,9 @@ file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
     const file_checksum opened = measure_opened(stream, cause, size);
     crc_state crc = CRC_INIT;
     std::int64_t processed = 0;
-    return opened.stage == file_stage::checksummed ? read_and_close(stream, size, {}, &crc, processed) : opened;
+    return opened.stage == file_stage::checksummed
+        ? read_and_close(stream, size, {}, crc_engine::table, &crc, processed)
+        : opened;
 }
 
 std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed)
@@ -151,7 +148,7 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, stream_buffer& buffer)
+                             std::int64_t length, const crc_model& model, crc_engine engine, stream_buffer& buffer)
 {
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
@@ -169,5 +166,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return read_and_close(stream, length, model, CRC_ZERO);
+    return read_and_close(stream, length, model, engine, CRC_ZERO);
 }

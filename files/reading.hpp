@@ -54,11 +54,11 @@ bool measure_size(std::FILE* stream, std::int64_t& size, int& cause);
 bool seek_position(std::FILE* stream, std::int64_t offset, int& cause);
 
 // Folds the first `size` bytes of `stream` into `crc`, or, with SIZE_UNKNOWN,
-// every byte up to its end, as CRC-16/ARC (crc_update), or by `model`. False,
-// with `cause`, on a read error, or when the stream ends before `size` bytes:
-// a short file never passes for one padded with zeros.
+// every byte up to its end, as CRC-16/ARC (crc_update). False, with `cause`,
+// on a read error, or when the stream ends before `size` bytes: a short file
+// never passes for one padded with zeros. The functions below that take a
+// model read through the same loop, by that model, through `engine`.
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause);
-bool checksum_stream(std::FILE* stream, std::int64_t size, const crc_model& model, crc_state& crc, int& cause);
 
 // What became of one file: its checksum, or the step that failed and why.
 enum class file_stage { checksummed, not_opened, not_read };
@@ -106,7 +106,7 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 // Reads what was opened, from where it stands, for `size` bytes
 // (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input:
 // its checksum by `model`, from crc_start to crc_finish.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model);
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine);
 
 // The state that `length` bytes at `offset` of the file `name` named when
 // `identity` was taken leave when folded by `model` from CRC_ZERO, for
@@ -114,7 +114,7 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 // CAUSE_REPLACED unless it is still the same file with the same size. A
 // range that comes up short fails as a short file does.
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, stream_buffer& buffer);
+                             std::int64_t length, const crc_model& model, crc_engine engine, stream_buffer& buffer);
 
 // Standard input, from where it stands, measured as open_measured measures
 // a file; null, with `failed` saying why, where that fails.
@@ -125,4 +125,4 @@ std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
 // `length`, how many bytes it held: what each model makes of a file read
 // once, whatever its initial value and final XOR.
 file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_state* crcs, std::int64_t& length);
+                           crc_engine engine, crc_state* crcs, std::int64_t& length);

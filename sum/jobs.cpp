@@ -90,7 +90,8 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     const std::int64_t offset = range_length(work.identity.size, count) * static_cast<std::int64_t>(index);
     const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
-    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, *work.model, buffer);
+    const file_checksum part =
+        checksum_range(work.name, work.identity, offset, bytes, *work.model, runner.engine, buffer);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -106,13 +107,13 @@ constexpr std::size_t CLAIM_BATCH = 16;
 // Reads the whole of what `stream` holds for the job, from where it stands,
 // and closes it: its checksum, or, to identify its model, what each fold
 // makes of it.
-void read_whole(job& work, std::FILE* stream, std::int64_t size)
+void read_whole(crc_engine engine, job& work, std::FILE* stream, std::int64_t size)
 {
     if (work.kind == job_kind::identify) {
         work.states.assign(work.folds.size(), CRC_ZERO);
-        work.result = fold_several(stream, size, work.folds, work.states.data(), work.length);
+        work.result = fold_several(stream, size, work.folds, engine, work.states.data(), work.length);
     } else {
-        work.result = finish_reading(stream, size, *work.model);
+        work.result = finish_reading(stream, size, *work.model, engine);
     }
 }
 
@@ -120,7 +121,7 @@ void read_whole(job& work, std::FILE* stream, std::int64_t size)
 // once its result is set; false where it is to be read in ranges, which
 // `work.ranges` then has room for. Standard input is left to be read when
 // the job's result is taken, in its turn.
-bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
+bool read_job(const job_runner& runner, job& work, stream_buffer& buffer)
 {
     if (!job_reads(work) || work.source == job_source::standard_input) {
         return true;
@@ -128,12 +129,12 @@ bool read_job(std::size_t jobs, job& work, stream_buffer& buffer)
     file_checksum failed{};
     std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
     const std::size_t count = stream != nullptr && work.identity.regular && work.kind != job_kind::identify
-        ? range_count(work.identity.size, jobs)
+        ? range_count(work.identity.size, runner.jobs)
         : 1;
     if (stream == nullptr) {
         work.result = failed;
     } else if (count == 1) {
-        read_whole(work, stream, work.identity.size);
+        read_whole(runner.engine, work, stream, work.identity.size);
     } else if (int cause = 0; !close_stream(stream, cause)) {
         work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
@@ -163,7 +164,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_
     bool finished[CLAIM_BATCH] = {};
     for (std::size_t k = 0; k < batch; ++k) {
         const std::size_t slot = (first + k) % runner.window.size();
-        finished[k] = read_job(runner.jobs, runner.window[slot], buffer);
+        finished[k] = read_job(runner, runner.window[slot], buffer);
         if (!finished[k]) {
             const std::size_t count = runner.window[slot].ranges.size();
             hold.lock();
@@ -200,9 +201,10 @@ void work_on_jobs(job_runner& runner)
 
 } // namespace
 
-void start_jobs(job_runner& runner, std::size_t jobs, stream_buffer& own_buffer)
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, stream_buffer& own_buffer)
 {
     runner.jobs = jobs;
+    runner.engine = engine;
     runner.window.assign(jobs == 1 ? 1 : jobs * WINDOW_PER_JOB, job{});
     runner.done.assign(runner.window.size(), 0);
     runner.own_buffer = &own_buffer;
@@ -257,7 +259,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
         std::int64_t size = SIZE_UNKNOWN;
         std::FILE* stream = open_measured_input(size, work.result);
         if (stream != nullptr) {
-            read_whole(work, stream, size);
+            read_whole(runner.engine, work, stream, size);
         }
     }
     return true;

@@ -79,8 +79,9 @@ inline bool job_reads(const job& work)
 inline constexpr std::size_t WINDOW_PER_JOB = 64;
 struct job_runner {
     std::size_t jobs = 1;
-    std::vector<job> window; // a ring; the i-th job handed in is at i % window.size()
-    std::vector<char> done;  // the same slots: finished
+    crc_engine engine = crc_engine::table; // what every job folds its bytes through
+    std::vector<job> window;               // a ring; the i-th job handed in is at i % window.size()
+    std::vector<char> done;                // the same slots: finished
     std::size_t submitted = 0, claimed = 0, taken = 0;
     std::vector<std::size_t> split; // slots whose ranges are not all claimed, oldest first
     bool stopping = false;
@@ -91,7 +92,7 @@ struct job_runner {
     stream_buffer* own_buffer = nullptr; // the calling thread's
 };
 
-void start_jobs(job_runner& runner, std::size_t jobs, stream_buffer& own_buffer);
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, stream_buffer& own_buffer);
 
 // True when a result must be taken before the next job is handed in.
 bool jobs_full(job_runner& runner);

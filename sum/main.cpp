@@ -35,6 +35,7 @@ struct options {
     bool ignore_missing = false;
     bool recursive = false;
     bool identify = false;
+    bool debug = false;
     std::size_t jobs = 0;                                 // 0: one for each processor
     const crc_model* model = nullptr;                     // -a's, or null: CRC-16/ARC
     enum { by_model, tagged, untagged } lines = by_model; // by the last of --tag and --untagged
@@ -486,6 +487,7 @@ void print_help()
                "      --strict          exit non-zero on improperly formatted lines\n"
                "  -w, --warn            warn about each improperly formatted line\n"
                "\n"
+               "      --debug           say on standard error which engine computes the checksums\n"
                "      --list-models     list the models with their parameters and exit\n"
                "      --help            display this help and exit\n"
                "      --version         output version information and exit\n"
@@ -521,7 +523,10 @@ void print_help()
     }
     std::fputs("\n"
                "Exit status: 0 when every file was read and, when checking, matched its\n"
-               "line; 1 otherwise.\n",
+               "line; 1 otherwise.\n"
+               "\n"
+               "CRC16SUM_ENGINE=table in the environment computes with the table engine,\n"
+               "whatever the processor offers.\n",
                stdout);
 }
 
@@ -569,7 +574,19 @@ void set_check_only(bool& option, const char*& first, const char* name)
     }
 }
 
-enum long_only { IGNORE_MISSING = 256, QUIET, STATUS, STRICT, TAG, UNTAGGED, IDENTIFY, LIST_MODELS, HELP, VERSION };
+enum long_only {
+    IGNORE_MISSING = 256,
+    QUIET,
+    STATUS,
+    STRICT,
+    TAG,
+    UNTAGGED,
+    IDENTIFY,
+    LIST_MODELS,
+    DEBUG,
+    HELP,
+    VERSION
+};
 
 int run(std::vector<std::string> arguments)
 {
@@ -591,6 +608,7 @@ int run(std::vector<std::string> arguments)
         {"untagged", no_argument, nullptr, UNTAGGED},
         {"identify", no_argument, nullptr, IDENTIFY},
         {"list-models", no_argument, nullptr, LIST_MODELS},
+        {"debug", no_argument, nullptr, DEBUG},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<char*> argv;
@@ -641,6 +659,7 @@ int run(std::vector<std::string> arguments)
         case STATUS: set_check_only(opts.status, check_only, "--status"); break;
         case STRICT: set_check_only(opts.strict, check_only, "--strict"); break;
         case IDENTIFY: opts.identify = true; break;
+        case DEBUG: opts.debug = true; break;
         case LIST_MODELS: list_models(); return std::fflush(stdout) == 0 ? 0 : 1;
         case HELP: print_help(); return std::fflush(stdout) == 0 ? 0 : 1;
         case VERSION: std::printf("%s (crc16) %s\n", PROGRAM, CRC16_VERSION); return std::fflush(stdout) == 0 ? 0 : 1;
@@ -703,7 +722,16 @@ int run(std::vector<std::string> arguments)
     output out;
     static stream_buffer own_buffer, list_buffer;
     job_runner runner;
-    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), own_buffer);
+    // The engine, chosen once: the fastest the processor has, unless the
+    // environment asks for the table.
+    const char* asked = std::getenv("CRC16SUM_ENGINE");
+    const bool table_asked = asked != nullptr && std::string_view(asked) == "table";
+    const crc_engine engine = table_asked ? crc_engine::table : crc_fastest_engine();
+    if (opts.debug) {
+        diagnose(out,
+                 std::string("engine: ") + crc_engine_name(engine) + (table_asked ? " (CRC16SUM_ENGINE=table)" : ""));
+    }
+    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), engine, own_buffer);
     tally seen;
     seen.fits = open_verdict();
     for (int i = optind; i < argc; ++i) {

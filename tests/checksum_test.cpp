@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <random>
 #include <string_view>
@@ -348,13 +353,83 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
             ASSERT_EQ(crc_finish(model, joined), whole) << name << ", split at " << split;
         }
         // The factor of a length is the byte-by-byte carry of 1 through as many zero bytes.
-        for (std::uint64_t length : {0U, 1U, 4095U, 4096U, 4097U}) {
+        for (std::size_t length : {0U, 1U, 4095U, 4096U, 4097U}) {
             const std::vector<unsigned char> zeros(length, 0);
             EXPECT_EQ(crc_shift_factor(model, length),
                       crc_update(model, model.refin ? CRC_ONE : crc_state{1}, zeros.data(), zeros.size()))
                 << name << ", " << length << " zero bytes";
         }
     }
+}
+
+// The carry-less fold against the table, where this processor has it:
+// every length to past eight accumulators of 128 bytes and a tail, at every
+// start alignment, from states 0, 0xFFFF and a random one, for a reflected
+// and a normal model with an initial value and a final XOR and for the two
+// of mixed order; and every model's check value.
+TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
+{
+    if (crc_fastest_engine() != crc_engine::fold) {
+        GTEST_SKIP() << "this processor has no carry-less multiply for the fold";
+    }
+    std::mt19937 random(36);
+    const auto bytes = random_bytes(random, 1100 + 16);
+    const crc_model* models[] = {crc_find_model("CRC-16/MODBUS"), crc_find_model("CRC-16/IBM-3740"), &MIXED_ORDER,
+                                 &MIXED_ORDER_OTHER_WAY};
+    const auto random_state = static_cast<crc_state>(random());
+    for (const crc_model* model : models) {
+        ASSERT_TRUE(model->fold.hold);
+        for (std::size_t align = 0; align < 16; ++align) {
+            for (crc_state from : {crc_state{0}, crc_state{0xFFFF}, random_state}) {
+                for (std::size_t length = 0; length <= 1100; ++length) {
+                    ASSERT_EQ(crc_fold(*model, from, bytes.data() + align, length),
+                              crc_update(*model, from, bytes.data() + align, length))
+                        << (model->name != nullptr ? model->name : "a model of mixed order") << ", length " << length
+                        << ", alignment " << align << ", from " << from;
+                }
+            }
+        }
+    }
+    const auto digits = reinterpret_cast<const unsigned char*>("123456789"
+                                                               "123456789"
+                                                               "123456789");
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        const crc_model& model = entry.model;
+        EXPECT_EQ(crc_finish(model, crc_fold(model, crc_start(model), digits, 9)), entry.check) << model.name;
+        // Past a block, where the fold itself runs.
+        EXPECT_EQ(crc_fold(model, crc_start(model), digits, 27), crc_update(model, crc_start(model), digits, 27))
+            << model.name;
+    }
+}
+
+// The fold never reads past the caller's last byte: the bytes end where a
+// page nobody may read begins, so that a read past them ends the test.
+TEST(crc_fold, reads_nothing_past_the_last_byte)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the guard page is made with mmap and mprotect";
+#else
+    if (crc_fastest_engine() != crc_engine::fold) {
+        GTEST_SKIP() << "this processor has no carry-less multiply for the fold";
+    }
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* pages = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    auto* end = static_cast<unsigned char*>(pages) + page;
+    ASSERT_EQ(mprotect(end, page, PROT_NONE), 0);
+    std::mt19937 random(37);
+    for (unsigned char* at = end - page; at < end; ++at) {
+        *at = static_cast<unsigned char>(random());
+    }
+    for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740"}) {
+        const crc_model& model = *crc_find_model(name);
+        for (std::size_t length = 0; length <= 300; ++length) {
+            ASSERT_EQ(crc_fold(model, 0x1234, end - length, length), crc_update(model, 0x1234, end - length, length))
+                << name << ", " << length << " bytes";
+        }
+    }
+    munmap(pages, 2 * page);
+#endif
 }
 
 } // namespace
