@@ -10,16 +10,16 @@
 //   MODBUS / crc_update, IBM-3740 / crc_update (times: 1.10 is 10% slower),
 //   normal plain loop / IBM-3740,
 // for bench/run.sh to gather across programs. Then, where the processor has
-// a carry-less multiply, the fold against the table engine, both by the
-// same model, round by round: a line per size, "fold SIZE", then the
-// medians of table / fold for MODBUS and for IBM-3740, and the fold's rate
-// for MODBUS in MiB/s.
+// a carry-less multiply, each fold that runs against the table engine, both
+// by the same model, round by round: a line per size, "fold SIZE" (or "wide
+// SIZE", the fold two blocks at a time), then the medians of table / fold for
+// MODBUS and for IBM-3740, and the fold's rate for MODBUS in MiB/s.
 //
 // With FLOOR, it is the guard of the fast path: in each bit order, the
 // median ratio of the plain loop to the engine at every size must reach
 // FLOOR, in one of a few tries, or it exits with 1. With FOLD_FLOOR, and a
-// FLOOR of 0, it guards the fold alone: at 1 KiB, in each order, the fold
-// must reach FOLD_FLOOR times the table engine. A build whose times say
+// FLOOR of 0, it guards the folds alone: at 1 KiB, in each order, each fold
+// that runs here must reach FOLD_FLOOR times the table engine. A build whose times say
 // nothing of either (unoptimised, or under a sanitizer), or a processor
 // without the fold for FOLD_FLOOR, exits with 77, the tests' code for
 // skipped, and says why.
@@ -57,7 +57,7 @@ const char* untimed_build()
 
 // What is timed: crc_update, the plain loop, a model's engine, the normal
 // plain loop.
-enum class timed { engine, plain, model, plain_normal, fold };
+enum class timed { engine, plain, model, plain_normal, fold, wide_fold };
 
 // Seconds to fold BYTES_PER_TIMING bytes, `buffer` after `buffer`, the way `how` says.
 double seconds(timed how, const crc_model& model, const std::vector<unsigned char>& buffer)
@@ -68,7 +68,8 @@ double seconds(timed how, const crc_model& model, const std::vector<unsigned cha
         normal_table[n] = crc_swap(model.table[n]);
     }
     volatile crc_state sink = 0;
-    crc_state crc = how == timed::model || how == timed::fold ? crc_start(model) : CRC_INIT;
+    crc_state crc =
+        how == timed::engine || how == timed::plain || how == timed::plain_normal ? CRC_INIT : crc_start(model);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t done = 0; done < BYTES_PER_TIMING; done += buffer.size()) {
         switch (how) {
@@ -77,6 +78,7 @@ double seconds(timed how, const crc_model& model, const std::vector<unsigned cha
         case timed::model: crc = crc_update(model, crc, buffer.data(), buffer.size()); break;
         case timed::plain_normal: crc = plain_loop_normal(normal_table, crc, buffer.data(), buffer.size()); break;
         case timed::fold: crc = crc_fold(model, crc, buffer.data(), buffer.size()); break;
+        case timed::wide_fold: crc = crc_wide_fold(model, crc, buffer.data(), buffer.size()); break;
         }
     }
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
@@ -126,38 +128,53 @@ struct fold_medians {
     double rate;      // the fold by MODBUS, MiB/s
 };
 
-fold_medians measure_fold(std::size_t size, int rounds)
+fold_medians measure_fold(timed fold, std::size_t size, int rounds)
 {
     const crc_model& modbus = *crc_find_model("CRC-16/MODBUS");
     const crc_model& ibm = *crc_find_model("CRC-16/IBM-3740");
     const auto buffer = bench_bytes(size);
     std::vector<double> reflected, normal, rates;
     for (int round = 0; round < rounds; ++round) {
-        const double fold_modbus = seconds(timed::fold, modbus, buffer);
+        const double fold_modbus = seconds(fold, modbus, buffer);
         reflected.push_back(seconds(timed::model, modbus, buffer) / fold_modbus);
-        const double fold_ibm = seconds(timed::fold, ibm, buffer);
+        const double fold_ibm = seconds(fold, ibm, buffer);
         normal.push_back(seconds(timed::model, ibm, buffer) / fold_ibm);
         rates.push_back(static_cast<double>(BYTES_PER_TIMING) / fold_modbus / (1U << 20));
     }
     return {median(reflected), median(normal), median(rates)};
 }
 
-// The fold's lines, and, with a floor, whether it held at 1 KiB.
-bool report_fold(int rounds, double floor)
+// The lines of one fold, "fold" or "wide" and the size, and, with a floor,
+// whether it held at 1 KiB.
+bool report_fold(crc_engine engine, int rounds, double floor)
 {
+    const timed how = engine == crc_engine::wide_fold ? timed::wide_fold : timed::fold;
+    const char* name = engine == crc_engine::wide_fold ? "wide" : "fold";
     bool held = true;
     for (std::size_t size : {std::size_t{64}, std::size_t{1024}, std::size_t{64} << 10, std::size_t{1} << 20}) {
         const bool guarded = floor > 0.0 && size == 1024;
-        fold_medians got = measure_fold(size, rounds);
+        fold_medians got = measure_fold(how, size, rounds);
         for (int tried = 1; guarded && std::min(got.reflected, got.normal) < floor && tried < GUARD_TRIES; ++tried) {
-            got = measure_fold(size, rounds);
+            got = measure_fold(how, size, rounds);
         }
-        std::printf("fold %zu %.3f %.3f %.0f\n", size, got.reflected, got.normal, got.rate);
+        std::printf("%s %zu %.3f %.3f %.0f\n", name, size, got.reflected, got.normal, got.rate);
         if (guarded && std::min(got.reflected, got.normal) < floor) {
-            std::printf("FAIL: at %zu bytes the fold is %.2fx (reflected) and %.2fx (normal) the table engine, below "
-                        "the floor of %.2fx\n",
-                        size, got.reflected, got.normal, floor);
+            std::printf("FAIL: at %zu bytes the %s fold is %.2fx (reflected) and %.2fx (normal) the table engine, "
+                        "below the floor of %.2fx\n",
+                        size, name, got.reflected, got.normal, floor);
             held = false;
+        }
+    }
+    return held;
+}
+
+// The same for each fold that runs here.
+bool report_folds(int rounds, double floor)
+{
+    bool held = true;
+    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold}) {
+        if (crc_engine_runs(engine)) {
+            held = report_fold(engine, rounds, floor) && held;
         }
     }
     return held;
@@ -174,13 +191,12 @@ int main(int argc, char** argv)
         std::printf("skipped: %s times nothing worth guarding\n", untimed_build());
         return 77;
     }
-    const bool folds = crc_fastest_engine() == crc_engine::fold;
     if (fold_floor > 0.0 && floor <= 0.0) {
-        if (!folds) {
+        if (!crc_engine_runs(crc_engine::fold)) {
             std::printf("skipped: this processor has no carry-less multiply for the fold\n");
             return 77;
         }
-        return report_fold(rounds, fold_floor) ? 0 : 1;
+        return report_folds(rounds, fold_floor) ? 0 : 1;
     }
     bool held = true;
     for (std::size_t size : {std::size_t{1024}, std::size_t{4095}, std::size_t{4096}, std::size_t{1} << 20}) {
@@ -199,8 +215,6 @@ int main(int argc, char** argv)
             }
         }
     }
-    if (folds) {
-        held = report_fold(rounds, fold_floor) && held;
-    }
+    held = report_folds(rounds, fold_floor) && held;
     return held ? 0 : 1;
 }

@@ -66,7 +66,7 @@ constexpr std::uint32_t crc_barrett_quotient(crc_state poly)
 // P, which bring the last block down to 48 bits; x^32 mod P, which brings it
 // to 32; floor(x^32 / P) for the Barrett step that divides by P; and P
 // itself, with its x^16.
-inline constexpr std::size_t CRC_FOLD_DISTANCES = 8;
+inline constexpr std::size_t CRC_FOLD_DISTANCES = 16;
 struct crc_fold_constants {
     std::uint64_t across[CRC_FOLD_DISTANCES][2];
     std::uint64_t down[2];    // x^64, x^48
@@ -184,28 +184,35 @@ constexpr crc_state crc_combine(const crc_model& model, crc_state crc_a, crc_sta
 // the same lanes as crc_update.
 crc_state crc_update(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
 
-// What folds a model's bytes: the table's lanes, or the carry-less fold,
-// 16 bytes at a time, where the processor has a carry-less multiply.
-enum class crc_engine { table, fold };
+// What folds a model's bytes: the table's lanes; the carry-less fold, 16
+// bytes at a time, where the processor has a carry-less multiply; or the
+// same fold 32 bytes at a time, where it multiplies two pairs at once.
+enum class crc_engine { table, fold, wide_fold };
 
-// The fold where this processor has what it needs, else the table; asked
-// of the processor each time, so ask once.
+// Whether this processor, and its system, run the engine; asked of the
+// processor each time, so ask once.
+bool crc_engine_runs(crc_engine engine);
+
+// The fastest engine that runs here.
 crc_engine crc_fastest_engine();
 
 // The words crc16sum --debug says an engine in.
 const char* crc_engine_name(crc_engine engine);
 
-// The same as crc_update by the model, by the carry-less fold. Only where
-// crc_fastest_engine gives the fold.
+// The same as crc_update by the model, by the carry-less fold, and by the
+// wide one. Each only where crc_engine_runs says so.
 crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
+crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
 
 // crc_update by the model, through `engine`. The table serves a model whose
 // fold constants did not check out, which no catalogued one is.
 inline crc_state crc_update(const crc_model& model, crc_engine engine, crc_state crc, const unsigned char* data,
                             std::size_t count)
 {
-    return engine == crc_engine::fold && model.fold.hold ? crc_fold(model, crc, data, count)
-                                                         : crc_update(model, crc, data, count);
+    if (!model.fold.hold || engine == crc_engine::table) {
+        return crc_update(model, crc, data, count);
+    }
+    return engine == crc_engine::wide_fold ? crc_wide_fold(model, crc, data, count) : crc_fold(model, crc, data, count);
 }
 
 // The check value: the checksum of the nine ASCII digits "123456789", one

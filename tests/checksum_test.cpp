@@ -362,14 +362,27 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
     }
 }
 
-// The carry-less fold against the table, where this processor has it:
-// every length to past eight accumulators of 128 bytes and a tail, at every
-// start alignment, from states 0, 0xFFFF and a random one, for a reflected
-// and a normal model with an initial value and a final XOR and for the two
-// of mixed order; and every model's check value.
+// The folds that run on this processor: the carry-less fold, and the wide
+// one. None where the processor has no carry-less multiply.
+std::vector<crc_engine> folds_here()
+{
+    std::vector<crc_engine> folds;
+    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold}) {
+        if (crc_engine_runs(engine)) {
+            folds.push_back(engine);
+        }
+    }
+    return folds;
+}
+
+// Each fold against the table, where this processor has it: every length
+// to past eight accumulators of 128 bytes and a tail (and four groups of the
+// wide fold's 256), at every start alignment, from states 0, 0xFFFF and a
+// random one, for a reflected and a normal model with an initial value and
+// a final XOR and for the two of mixed order; and every model's check value.
 TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
 {
-    if (crc_fastest_engine() != crc_engine::fold) {
+    if (folds_here().empty()) {
         GTEST_SKIP() << "this processor has no carry-less multiply for the fold";
     }
     std::mt19937 random(36);
@@ -377,15 +390,18 @@ TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
     const crc_model* models[] = {crc_find_model("CRC-16/MODBUS"), crc_find_model("CRC-16/IBM-3740"), &MIXED_ORDER,
                                  &MIXED_ORDER_OTHER_WAY};
     const auto random_state = static_cast<crc_state>(random());
-    for (const crc_model* model : models) {
-        ASSERT_TRUE(model->fold.hold);
-        for (std::size_t align = 0; align < 16; ++align) {
-            for (crc_state from : {crc_state{0}, crc_state{0xFFFF}, random_state}) {
-                for (std::size_t length = 0; length <= 1100; ++length) {
-                    ASSERT_EQ(crc_fold(*model, from, bytes.data() + align, length),
-                              crc_update(*model, from, bytes.data() + align, length))
-                        << (model->name != nullptr ? model->name : "a model of mixed order") << ", length " << length
-                        << ", alignment " << align << ", from " << from;
+    for (const crc_engine engine : folds_here()) {
+        for (const crc_model* model : models) {
+            ASSERT_TRUE(model->fold.hold);
+            for (std::size_t align = 0; align < 16; ++align) {
+                for (crc_state from : {crc_state{0}, crc_state{0xFFFF}, random_state}) {
+                    for (std::size_t length = 0; length <= 1100; ++length) {
+                        ASSERT_EQ(crc_update(*model, engine, from, bytes.data() + align, length),
+                                  crc_update(*model, from, bytes.data() + align, length))
+                            << crc_engine_name(engine) << ", "
+                            << (model->name != nullptr ? model->name : "a model of mixed order") << ", length "
+                            << length << ", alignment " << align << ", from " << from;
+                    }
                 }
             }
         }
@@ -393,12 +409,20 @@ TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
     const auto digits = reinterpret_cast<const unsigned char*>("123456789"
                                                                "123456789"
                                                                "123456789");
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        const crc_model& model = entry.model;
-        EXPECT_EQ(crc_finish(model, crc_fold(model, crc_start(model), digits, 9)), entry.check) << model.name;
-        // Past a block, where the fold itself runs.
-        EXPECT_EQ(crc_fold(model, crc_start(model), digits, 27), crc_update(model, crc_start(model), digits, 27))
-            << model.name;
+    for (const crc_engine engine : folds_here()) {
+        for (const crc_catalogue_entry& entry : crc_catalogue()) {
+            const crc_model& model = entry.model;
+            EXPECT_EQ(crc_finish(model, crc_update(model, engine, crc_start(model), digits, 9)), entry.check)
+                << model.name;
+            // Past a block, where the fold itself runs, and past a wide group.
+            const std::vector<unsigned char> long_input = random_bytes(random, 600);
+            for (const std::size_t length : {std::size_t{27}, long_input.size()}) {
+                const unsigned char* input = length == 27 ? digits : long_input.data();
+                EXPECT_EQ(crc_update(model, engine, crc_start(model), input, length),
+                          crc_update(model, crc_start(model), input, length))
+                    << crc_engine_name(engine) << ", " << model.name << ", " << length << " bytes";
+            }
+        }
     }
 }
 
@@ -409,7 +433,7 @@ TEST(crc_fold, reads_nothing_past_the_last_byte)
 #ifdef _WIN32
     GTEST_SKIP() << "the guard page is made with mmap and mprotect";
 #else
-    if (crc_fastest_engine() != crc_engine::fold) {
+    if (folds_here().empty()) {
         GTEST_SKIP() << "this processor has no carry-less multiply for the fold";
     }
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -421,11 +445,14 @@ TEST(crc_fold, reads_nothing_past_the_last_byte)
     for (unsigned char* at = end - page; at < end; ++at) {
         *at = static_cast<unsigned char>(random());
     }
-    for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740"}) {
-        const crc_model& model = *crc_find_model(name);
-        for (std::size_t length = 0; length <= 300; ++length) {
-            ASSERT_EQ(crc_fold(model, 0x1234, end - length, length), crc_update(model, 0x1234, end - length, length))
-                << name << ", " << length << " bytes";
+    for (const crc_engine engine : folds_here()) {
+        for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740"}) {
+            const crc_model& model = *crc_find_model(name);
+            for (std::size_t length = 0; length <= 600; ++length) {
+                ASSERT_EQ(crc_update(model, engine, 0x1234, end - length, length),
+                          crc_update(model, 0x1234, end - length, length))
+                    << crc_engine_name(engine) << ", " << name << ", " << length << " bytes";
+            }
         }
     }
     munmap(pages, 2 * page);
