@@ -63,6 +63,15 @@ engines() {
             printf '%s:   time against crc_update at %s bytes: CRC-16/MODBUS %.3f, CRC-16/IBM-3740 %.3f; IBM-3740 / normal plain loop %.2fx\n' \
                 "${!i}" "$size" "$(column_median 4)" "$(column_median 5)" "$(column_median 6)"
         done
+        # Each fold that ran, against the table engine by the same model.
+        for fold in fold wide; do
+            for size in 64 1024 65536 1048576; do
+                fold_median() { awk -v f="$fold" -v s="$size" -v c="$1" '$1 == f && $2 == s {print $c}' "$work/engine.$i" | median; }
+                [ -n "$(awk -v f="$fold" '$1 == f' "$work/engine.$i")" ] || continue
+                printf '%s: %s fold at %s bytes: table / fold %.2fx (CRC-16/MODBUS), %.2fx (CRC-16/IBM-3740); %.0f MiB/s\n' \
+                    "${!i}" "$fold" "$size" "$(fold_median 3)" "$(fold_median 4)" "$(fold_median 5)"
+            done
+        done
     done
 }
 # spread FILE FORMAT: the median, least and greatest of the numbers in FILE.
