@@ -1,10 +1,19 @@
 // The engine alone over as many bytes as the whole-program run of
 // bench/run.sh reads; and, given a file in CRC16_BENCH_FILE, the time the
-// program's reads of that file take with no checksum at all. The engine
+// program's reads of that file take with no checksum at all, and two ways
+// for crc16sum to read and fold it: the reads it makes, straight from the
+// system into its own buffer, and the file mapped whole into memory (which
+// crc16sum does not do; this measures whether it would pay). The engine
 // against the plain loop is crc16_engine_ratio's.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "crc16.hpp"
 #include "plain_loop.hpp"
@@ -44,6 +53,53 @@ void read_only(benchmark::State& state, const char* path)
     }
 }
 
+// crc16sum's read of a whole regular file, by CRC-16/MODBUS through the
+// fastest engine here: opened, measured, read straight from the system;
+// with `advise`, the system told first that the file will be read from start
+// to end (posix_fadvise), which matters where it is not in the page cache.
+void direct_reads(benchmark::State& state, const char* path, bool advise)
+{
+    const auto buffers = std::make_unique<read_buffers>();
+    const crc_model& model = *crc_find_model("CRC-16/MODBUS");
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
+        file_identity identity;
+        file_checksum failed{};
+        std::FILE* stream = open_measured(path, buffers->stream, identity, failed);
+        if (stream == nullptr || (advise && posix_fadvise(fileno(stream), 0, 0, POSIX_FADV_SEQUENTIAL) != 0)) {
+            state.SkipWithError("cannot open CRC16_BENCH_FILE");
+            break;
+        }
+        const file_checksum got = finish_reading(stream, identity.size, model, crc_fastest_engine(), buffers->direct);
+        benchmark::DoNotOptimize(got);
+    }
+}
+
+// The same file mapped whole, its pages filled by the system at once, and
+// folded in place.
+void mapped(benchmark::State& state, const char* path)
+{
+    const crc_model& model = *crc_find_model("CRC-16/MODBUS");
+    for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's loop
+        const int file = open(path, O_RDONLY);
+        struct stat info {};
+        if (file < 0 || fstat(file, &info) != 0) {
+            state.SkipWithError("cannot open CRC16_BENCH_FILE");
+            break;
+        }
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* at = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0);
+        if (at == MAP_FAILED) {
+            state.SkipWithError("cannot map CRC16_BENCH_FILE");
+            break;
+        }
+        const crc_state crc =
+            crc_update(model, crc_fastest_engine(), crc_start(model), static_cast<const unsigned char*>(at), size);
+        benchmark::DoNotOptimize(crc);
+        munmap(at, size);
+        close(file);
+    }
+}
+
 } // namespace
 
 // The engine alone over as many bytes as the whole-program run reads.
@@ -54,6 +110,13 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (const char* path = std::getenv("CRC16_BENCH_FILE")) {
         benchmark::RegisterBenchmark("read_only_file", read_only, path)->Unit(benchmark::kMillisecond)->Iterations(1);
+        benchmark::RegisterBenchmark("direct_reads", direct_reads, path, false)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+        benchmark::RegisterBenchmark("mapped", mapped, path)->Unit(benchmark::kMillisecond)->Iterations(1);
+        benchmark::RegisterBenchmark("direct_reads_advised", direct_reads, path, true)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -20,6 +20,10 @@
 # files, a few large ones and one large one, and measures its peak memory
 # (see sums below; needs GNU time, /usr/bin/time).
 #
+# bench/run.sh reads [BUILD_DIR] [ROUNDS] times crc16sum's reads of a large
+# file against mapping it, and, as root, the sequential hint from the disk
+# (see reads below).
+#
 # bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
 # builds (other compilers, other targets) in turn, round by round (ROUNDS,
 # default 11), and prints for each the median of its ratios, engine against
@@ -141,7 +145,7 @@ sums() {
     for _ in $(seq "$rounds"); do
         echo "$(one_run "cd $work/small && $sum -j 1 * >/dev/null") $(one_run "cd $work/small && $sum * >/dev/null") $(one_run "cd $work/small && $cksum_bin * >/dev/null")" >>"$work/small.times"
         echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null")" >>"$work/large.times"
-        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib")" >>"$work/one.times"
+        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null")" >>"$work/one.times"
         local row=""
         for size in $(((512 << 10) - 4096)) $((512 << 10)) $((4 << 20)); do
             row+="$(near "$sum -j 1 $work/one/s$size" "$sum $work/one/s$size") "
@@ -157,6 +161,9 @@ sums() {
     printf '1 GiB: crc16sum default / -j 1 %s; default / crc16 %s; medians %.3f s, %.3f s, crc16 %.3f s\n' \
         "$(column 2 1 "$work/one.times")" "$(column 2 3 "$work/one.times")" \
         "$(cut -d ' ' -f 2 "$work/one.times" | median)" "$(cut -d ' ' -f 1 "$work/one.times" | median)" "$(cut -d ' ' -f 3 "$work/one.times" | median)"
+    printf '1 GiB: crc16sum -j 1 / cat %s; -j 1 / cksum %s; default / cksum %s; medians cksum %.3f s, cat %.3f s\n' \
+        "$(column 1 5 "$work/one.times")" "$(column 1 4 "$work/one.times")" "$(column 2 4 "$work/one.times")" \
+        "$(cut -d ' ' -f 4 "$work/one.times" | median)" "$(cut -d ' ' -f 5 "$work/one.times" | median)"
     local i=1
     for what in "508 KiB (below)" "512 KiB (at)" "4 MiB"; do
         printf 'one file of %s: crc16sum default / -j 1 %s\n' "$what" "$(column $((i + 1)) "$i" "$work/near.times")"
@@ -172,6 +179,50 @@ sums() {
     printf 'peak resident memory: %s KiB with 1,000 names, %s KiB with 20,000 (growth %s KiB; the names: %s KiB more)\n' \
         "$few" "$many" "$((many - few))" "$(( (19000 * 7) >> 10 ))"
 }
+
+# reads BUILD_DIR: how crc16sum reads a large regular file. Its reads,
+# straight from the system into its own buffer, against the file mapped
+# whole (crc_bench's direct_reads and mapped), over 1 GiB in the page cache
+# as cat leaves it, interleaved rounds, the median of the per-round ratios;
+# then, where the page cache can be dropped (as root), the same reads from
+# the disk with and without posix_fadvise's sequential hint.
+reads() {
+    local bench
+    bench=$(realpath "$1/bench/crc16_bench")
+    head -c $((1 << 30)) /dev/urandom >"$work/1gib"
+    cat "$work/1gib" >/dev/null
+    ms() { CRC16_BENCH_FILE="$work/1gib" "$bench" --benchmark_filter="^$1\$" --benchmark_format=json 2>/dev/null | json_number real_time; }
+    : >"$work/pair"
+    for _ in $(seq "$rounds"); do
+        echo "$(ms direct_reads) $(ms mapped)" >>"$work/pair"
+    done
+    awk '{print $2 / $1}' "$work/pair" >"$work/r"
+    printf '1 GiB in the page cache: direct reads median %.1f ms, mapped median %.1f ms; mapped / direct per round %s\n' \
+        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
+    if ! { sync && echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null; then
+        echo "the page cache cannot be dropped here (not root, or not allowed): no figures from the disk"
+        return
+    fi
+    : >"$work/pair"
+    for _ in $(seq "$cold_rounds"); do
+        sync && echo 3 >/proc/sys/vm/drop_caches
+        local plain advised
+        plain=$(ms direct_reads)
+        sync && echo 3 >/proc/sys/vm/drop_caches
+        advised=$(ms direct_reads_advised)
+        echo "$plain $advised" >>"$work/pair"
+    done
+    awk '{print $2 / $1}' "$work/pair" >"$work/r"
+    printf '1 GiB from the disk, caches dropped: direct reads median %.0f ms, with POSIX_FADV_SEQUENTIAL median %.0f ms; advised / not per round %s\n' \
+        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
+}
+
+if [ "${1:-}" = reads ]; then
+    rounds=${3:-21} cold_rounds=${COLD_ROUNDS:-7}
+    machine
+    reads "${2:-build/release}"
+    exit 0
+fi
 
 if [ "${1:-}" = sums ]; then
     rounds=${3:-11}

@@ -70,6 +70,18 @@ static std::FILE* open_name(const std::string& name, int& cause, file_identity* 
 
 static void read_binary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
+bool read_directly(std::FILE* stream, unsigned char* into, std::size_t count, std::size_t& got, int& cause)
+{
+    errno = 0;
+    const int read = _read(_fileno(stream), into, static_cast<unsigned>(count < 0x40000000U ? count : 0x40000000U));
+    if (read < 0) {
+        cause = errno != 0 ? errno : EIO;
+        return false;
+    }
+    got = static_cast<std::size_t>(read);
+    return true;
+}
+
 #else
 
 #include <sys/stat.h>
@@ -123,6 +135,21 @@ static std::FILE* open_name(const std::string& name, int& cause, file_identity* 
 }
 
 static void read_binary(std::FILE*) {}
+
+bool read_directly(std::FILE* stream, unsigned char* into, std::size_t count, std::size_t& got, int& cause)
+{
+    for (;;) {
+        const ssize_t read_now = read(fileno(stream), into, count);
+        if (read_now >= 0) {
+            got = static_cast<std::size_t>(read_now);
+            return true;
+        }
+        if (errno != EINTR) {
+            cause = errno;
+            return false;
+        }
+    }
+}
 
 #endif
 

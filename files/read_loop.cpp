@@ -44,6 +44,33 @@ static bool read_stream(std::FILE* stream, std::int64_t size, std::span<const cr
     }
 }
 
+// crc16sum's read of a regular file: `size` bytes, known and above 0, read
+// straight from the system through `direct`, each read folded as it comes,
+// the same as read_stream for what it gives. A file that ends before `size`
+// fails as a short file does.
+static bool read_direct(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                        crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& processed, int& cause)
+{
+    processed = 0;
+    while (processed < size) {
+        const auto left = static_cast<std::uint64_t>(size - processed);
+        const std::size_t wanted = left < DIRECT_READ_SIZE ? static_cast<std::size_t>(left) : DIRECT_READ_SIZE;
+        std::size_t got = 0;
+        if (!read_directly(stream, direct, wanted, got, cause)) {
+            return false;
+        }
+        if (got == 0) {
+            cause = CAUSE_ENDED_EARLY;
+            return false;
+        }
+        for (std::size_t i = 0; i < models.size(); ++i) {
+            crcs[i] = crc_update(*models[i], engine, crcs[i], direct, got);
+        }
+        processed += static_cast<std::int64_t>(got);
+    }
+    return true;
+}
+
 bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause)
 {
     std::int64_t processed = 0;
@@ -53,11 +80,18 @@ bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& 
 // Reads the stream from where it stands, as read_stream does, and closes
 // it, unless it is standard input: a result whose checksum is crcs[0], or
 // why there is none.
+// Reads the stream from where it stands, straight from the system through
+// `direct` where it is given and the size is known, else by read_stream,
+// and closes it, unless it is standard input: a result whose checksum is
+// crcs[0], or why there is none.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    crc_engine engine, crc_state* crcs, std::int64_t& processed)
+                                    crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& processed)
 {
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
-    if (!read_stream(stream, size, models, engine, crcs, processed, result.cause)) {
+    const bool read = direct != nullptr && size > 0
+        ? read_direct(stream, size, models, engine, direct, crcs, processed, result.cause)
+        : read_stream(stream, size, models, engine, crcs, processed, result.cause);
+    if (!read) {
         result.stage = file_stage::not_read;
     }
     int cause = 0;
@@ -72,16 +106,17 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
 
 // The same for one model, from the state `from`.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
-                                    crc_state from)
+                                    unsigned char* direct, crc_state from)
 {
     const crc_model* const models[] = {&model};
     std::int64_t processed = 0;
-    return read_and_close(stream, size, models, engine, &from, processed);
+    return read_and_close(stream, size, models, engine, direct, &from, processed);
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine)
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+                             unsigned char* direct)
 {
-    file_checksum result = read_and_close(stream, size, model, engine, crc_start(model));
+    file_checksum result = read_and_close(stream, size, model, engine, direct, crc_start(model));
     if (result.stage == file_stage::checksummed) {
         result.crc = crc_finish(model, result.crc);
     }
@@ -89,12 +124,12 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 }
 
 file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_engine engine, crc_state* crcs, std::int64_t& length)
+                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;
     }
-    return read_and_close(stream, size, models, engine, crcs, length);
+    return read_and_close(stream, size, models, engine, direct, crcs, length);
 }
 
 // A stream just opened, or null (then `cause` says why), measured: a result
@@ -121,7 +156,7 @@ file_checksum checksum_file(const path_char* path, stream_buffer& buffer)
     crc_state crc = CRC_INIT;
     std::int64_t processed = 0;
     return opened.stage == file_stage::checksummed
-        ? read_and_close(stream, size, {}, crc_engine::table, &crc, processed)
+        ? read_and_close(stream, size, {}, crc_engine::table, nullptr, &crc, processed)
         : opened;
 }
 
@@ -148,13 +183,13 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, crc_engine engine, stream_buffer& buffer)
+                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers)
 {
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
     int cause = 0;
     file_identity now;
-    std::FILE* stream = open_identified(name, buffer, now, cause);
+    std::FILE* stream = open_identified(name, buffers.stream, now, cause);
     if (stream == nullptr) {
         return {file_stage::not_read, cause, CRC_ZERO};
     }
@@ -166,5 +201,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return read_and_close(stream, length, model, engine, CRC_ZERO);
+    return read_and_close(stream, length, model, engine, buffers.direct, CRC_ZERO);
 }

@@ -78,7 +78,7 @@ file_checksum join_ranges(const job& work)
 
 // Reads the oldest range nobody has claimed. Called and left with the lock
 // held, which is let go while the range is read.
-void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, read_buffers& buffers)
 {
     const std::size_t slot = runner.split.front();
     job& work = runner.window[slot];
@@ -91,7 +91,7 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, strea
     const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
     const file_checksum part =
-        checksum_range(work.name, work.identity, offset, bytes, *work.model, runner.engine, buffer);
+        checksum_range(work.name, work.identity, offset, bytes, *work.model, runner.engine, buffers);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -107,13 +107,14 @@ constexpr std::size_t CLAIM_BATCH = 16;
 // Reads the whole of what `stream` holds for the job, from where it stands,
 // and closes it: its checksum, or, to identify its model, what each fold
 // makes of it.
-void read_whole(crc_engine engine, job& work, std::FILE* stream, std::int64_t size)
+// `direct`, where it is given, reads a regular file straight from the system.
+void read_whole(crc_engine engine, job& work, std::FILE* stream, std::int64_t size, unsigned char* direct)
 {
     if (work.kind == job_kind::identify) {
         work.states.assign(work.folds.size(), CRC_ZERO);
-        work.result = fold_several(stream, size, work.folds, engine, work.states.data(), work.length);
+        work.result = fold_several(stream, size, work.folds, engine, direct, work.states.data(), work.length);
     } else {
-        work.result = finish_reading(stream, size, *work.model, engine);
+        work.result = finish_reading(stream, size, *work.model, engine, direct);
     }
 }
 
@@ -121,20 +122,20 @@ void read_whole(crc_engine engine, job& work, std::FILE* stream, std::int64_t si
 // once its result is set; false where it is to be read in ranges, which
 // `work.ranges` then has room for. Standard input is left to be read when
 // the job's result is taken, in its turn.
-bool read_job(const job_runner& runner, job& work, stream_buffer& buffer)
+bool read_job(const job_runner& runner, job& work, read_buffers& buffers)
 {
     if (!job_reads(work) || work.source == job_source::standard_input) {
         return true;
     }
     file_checksum failed{};
-    std::FILE* stream = open_measured(work.name, buffer, work.identity, failed);
+    std::FILE* stream = open_measured(work.name, buffers.stream, work.identity, failed);
     const std::size_t count = stream != nullptr && work.identity.regular && work.kind != job_kind::identify
         ? range_count(work.identity.size, runner.jobs)
         : 1;
     if (stream == nullptr) {
         work.result = failed;
     } else if (count == 1) {
-        read_whole(runner.engine, work, stream, work.identity.size);
+        read_whole(runner.engine, work, stream, work.identity.size, work.identity.regular ? buffers.direct : nullptr);
     } else if (int cause = 0; !close_stream(stream, cause)) {
         work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
@@ -150,10 +151,10 @@ bool read_job(const job_runner& runner, job& work, stream_buffer& buffer)
 // enough, cut into ranges for every job to take. Called and left with the
 // lock held; it is let go while files are read, when the slots claimed are
 // the claimer's alone.
-void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_buffer& buffer)
+void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, read_buffers& buffers)
 {
     if (!runner.split.empty()) {
-        work_on_range(runner, hold, buffer);
+        work_on_range(runner, hold, buffers);
         return;
     }
     const std::size_t waiting = runner.submitted - runner.claimed;
@@ -164,7 +165,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_
     bool finished[CLAIM_BATCH] = {};
     for (std::size_t k = 0; k < batch; ++k) {
         const std::size_t slot = (first + k) % runner.window.size();
-        finished[k] = read_job(runner, runner.window[slot], buffer);
+        finished[k] = read_job(runner, runner.window[slot], buffers);
         if (!finished[k]) {
             const std::size_t count = runner.window[slot].ranges.size();
             hold.lock();
@@ -186,7 +187,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, stream_
 // Each worker's entry: jobs, one after another, through a buffer of its own.
 void work_on_jobs(job_runner& runner)
 {
-    const auto buffer = std::make_unique<stream_buffer>();
+    const auto buffers = std::make_unique<read_buffers>();
     std::unique_lock<std::mutex> hold(runner.lock);
     for (;;) {
         while (!runner.stopping && runner.claimed == runner.submitted && runner.split.empty()) {
@@ -195,13 +196,13 @@ void work_on_jobs(job_runner& runner)
         if (runner.stopping) {
             return;
         }
-        work_on_one(runner, hold, *buffer);
+        work_on_one(runner, hold, *buffers);
     }
 }
 
 } // namespace
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, stream_buffer& own_buffer)
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, read_buffers& own_buffer)
 {
     runner.jobs = jobs;
     runner.engine = engine;
@@ -259,7 +260,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
         std::int64_t size = SIZE_UNKNOWN;
         std::FILE* stream = open_measured_input(size, work.result);
         if (stream != nullptr) {
-            read_whole(runner.engine, work, stream, size);
+            read_whole(runner.engine, work, stream, size, nullptr);
         }
     }
     return true;

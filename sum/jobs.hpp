@@ -87,12 +87,12 @@ struct job_runner {
     bool stopping = false;
     std::vector<std::thread> workers;
     std::mutex lock;
-    std::condition_variable work_ready;  // for the workers
-    std::condition_variable head_done;   // for the caller: the oldest result is ready
-    stream_buffer* own_buffer = nullptr; // the calling thread's
+    std::condition_variable work_ready; // for the workers
+    std::condition_variable head_done;  // for the caller: the oldest result is ready
+    read_buffers* own_buffer = nullptr; // the calling thread's
 };
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, stream_buffer& own_buffer);
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, read_buffers& own_buffer);
 
 // True when a result must be taken before the next job is handed in.
 bool jobs_full(job_runner& runner);

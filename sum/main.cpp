@@ -720,7 +720,8 @@ int run(std::vector<std::string> arguments)
     use_binary_output();
     static_cast<void>(std::setvbuf(stdout, nullptr, _IONBF, 0)); // output gathers whole lines itself
     output out;
-    static stream_buffer own_buffer, list_buffer;
+    static read_buffers own_buffer;
+    static stream_buffer list_buffer;
     job_runner runner;
     // The engine, chosen once: the fastest the processor has, unless the
     // environment asks for the table.

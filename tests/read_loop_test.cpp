@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -166,7 +167,8 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
     }
     const std::string name = temp_file_holding(text);
     const std::string other = temp_file_holding(text);
-    stream_buffer buffer;
+    const auto buffers = std::make_unique<read_buffers>();
+    stream_buffer& buffer = buffers->stream;
     file_identity identity;
     file_checksum opened{};
     std::FILE* stream = open_measured(name, buffer, identity, opened);
@@ -203,7 +205,7 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
     };
     for (const auto& c : cases) {
         const file_checksum got =
-            checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), crc_engine::table, buffer);
+            checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), crc_engine::table, *buffers);
         EXPECT_EQ(got.stage, c.stage) << c.what;
         EXPECT_EQ(got.cause, c.cause) << c.what;
         if (c.stage == file_stage::checksummed) {
@@ -242,6 +244,46 @@ TEST(open_measured, only_a_regular_file_may_be_read_in_ranges)
     }
     std::filesystem::remove(name);
     std::filesystem::remove(empty);
+}
+
+// A regular file that shrinks after it was measured, read by crc16sum's
+// own path straight from the system and by the plain loop: the failure of a
+// short file, never a checksum, wherever it now ends; and one that does not
+// shrink, its checksum, the same both ways.
+TEST(finish_reading, a_file_that_shrank_since_it_was_measured_ended_early)
+{
+    std::string text(2 * DIRECT_READ_SIZE + 5, '\0');
+    std::mt19937 random(38);
+    for (char& c : text) {
+        c = static_cast<char>(random());
+    }
+    const auto buffers = std::make_unique<read_buffers>();
+    const crc_model& model = *crc_find_model("CRC-16/IBM-3740");
+    const crc_state whole = crc_finish(model,
+                                       crc_update(model, crc_start(model),
+                                                  reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+    for (const bool direct : {true, false}) {
+        for (const std::size_t now : {text.size(), std::size_t{0}, text.size() - 1, DIRECT_READ_SIZE,
+                                      DIRECT_READ_SIZE + 3, std::size_t{4096}}) {
+            const std::string name = temp_file_holding(text);
+            file_identity identity;
+            file_checksum failed{};
+            std::FILE* stream = open_measured(name, buffers->stream, identity, failed);
+            ASSERT_NE(stream, nullptr);
+            ASSERT_TRUE(identity.regular);
+            std::filesystem::resize_file(name, now);
+            const file_checksum got =
+                finish_reading(stream, identity.size, model, crc_engine::table, direct ? buffers->direct : nullptr);
+            std::filesystem::remove(name);
+            if (now == text.size()) {
+                EXPECT_EQ(got.stage, file_stage::checksummed) << (direct ? "direct" : "plain");
+                EXPECT_EQ(got.crc, whole) << (direct ? "direct" : "plain");
+            } else {
+                EXPECT_EQ(got.stage, file_stage::not_read) << (direct ? "direct, " : "plain, ") << now << " bytes left";
+                EXPECT_EQ(got.cause, CAUSE_ENDED_EARLY) << (direct ? "direct, " : "plain, ") << now << " bytes left";
+            }
+        }
+    }
 }
 
 } // namespace
