@@ -89,18 +89,21 @@ constexpr crc_fold_constants crc_make_fold_constants(crc_state poly, bool reflec
 {
     crc_fold_constants made{};
     made.hold = true;
-    for (std::size_t d = 1; d <= CRC_FOLD_DISTANCES; ++d) {
-        const std::uint64_t bits = 128 * d;
-        const crc_state low = crc_shift_normal(table, reflected, 16 * d);
-        const crc_state high = crc_shift_normal(table, reflected, 16 * d + 8);
+    // x^(128d) from x^(128(d - 1)), one product a step; one power less from
+    // the power before times x^127.
+    const crc_state x64 = crc_xpow(poly, 64), x127 = crc_xpow(poly, 127), x128 = crc_xpow(poly, 128);
+    crc_state before = 1;
+    for (std::size_t d = 1; d <= CRC_FOLD_DISTANCES; before = crc_mulmod_normal(poly, before, x128), ++d) {
+        const crc_state low = crc_mulmod_normal(poly, before, x128), high = crc_mulmod_normal(poly, low, x64);
+        const crc_state low_less = crc_mulmod_normal(poly, before, x127);
+        const crc_state high_less = crc_mulmod_normal(poly, low_less, x64);
+        made.hold = made.hold && low == crc_shift_normal(table, reflected, 16 * d) &&
+            high == crc_shift_normal(table, reflected, 16 * d + 8) && crc_mulmod_normal(poly, low_less, 2) == low &&
+            crc_mulmod_normal(poly, high_less, 2) == high;
         if (reflected) {
-            const crc_state high_less = crc_xpow(poly, bits + 63), low_less = crc_xpow(poly, bits - 1);
-            made.hold = made.hold && crc_mulmod_normal(poly, high_less, 2) == high &&
-                crc_mulmod_normal(poly, low_less, 2) == low;
             made.across[d - 1][0] = std::uint64_t{crc_reflect(high_less)} << 48;
             made.across[d - 1][1] = std::uint64_t{crc_reflect(low_less)} << 48;
         } else {
-            made.hold = made.hold && crc_xpow(poly, bits) == low && crc_xpow(poly, bits + 64) == high;
             made.across[d - 1][0] = low;
             made.across[d - 1][1] = high;
         }

@@ -39,40 +39,17 @@
 
 using namespace fold_x86;
 
+#include "fold_driver.hpp"
+
 namespace {
 
 template <bool REFLECTED>
 FOLD_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const unsigned char*& data, std::size_t& count)
 {
     const crc_fold_constants& constants = model.fold;
-    __m128i acc = _mm_xor_si128(load_block<REFLECTED>(data), state_block<REFLECTED>(crc));
-    if (count >= ACCUMULATORS * BLOCK) {
-        __m128i accs[ACCUMULATORS];
-        accs[0] = acc;
-#pragma GCC unroll 8
-        for (std::size_t i = 1; i < ACCUMULATORS; ++i) {
-            accs[i] = load_block<REFLECTED>(data + i * BLOCK);
-        }
-        data += ACCUMULATORS * BLOCK;
-        count -= ACCUMULATORS * BLOCK;
-        const __m128i across_all = load(constants.across[ACCUMULATORS - 1]);
-        for (; count >= ACCUMULATORS * BLOCK; data += ACCUMULATORS * BLOCK, count -= ACCUMULATORS * BLOCK) {
-#pragma GCC unroll 8
-            for (std::size_t i = 0; i < ACCUMULATORS; ++i) {
-                accs[i] = fold_across(accs[i], across_all, load_block<REFLECTED>(data + i * BLOCK));
-            }
-        }
-        // Each carried onto the last: the i-th across ACCUMULATORS - 1 - i blocks.
-        acc = accs[ACCUMULATORS - 1];
-#pragma GCC unroll 8
-        for (std::size_t i = 0; i + 1 < ACCUMULATORS; ++i) {
-            acc = fold_across(accs[i], load(constants.across[ACCUMULATORS - 2 - i]), acc);
-        }
-    } else {
-        data += BLOCK;
-        count -= BLOCK;
-    }
-    return fold_rest<REFLECTED>(constants, acc, data, count);
+    const __m128i first = _mm_xor_si128(load_block<REFLECTED>(data), state_block<REFLECTED>(crc));
+    return fold_rest<REFLECTED>(constants, fold_side_by_side<REFLECTED, ACCUMULATORS>(constants, first, data, count),
+                                data, count);
 }
 
 } // namespace
@@ -131,19 +108,5 @@ const char* crc_engine_name(crc_engine engine)
                                                            : "carry-less multiply (PCLMULQDQ), 4 accumulators")
                                       : "table";
 }
-
-#else
-
-// No fold here: the table serves.
-crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
-{
-    return crc_update(model, crc, data, count);
-}
-
-bool crc_engine_runs(crc_engine engine) { return engine == crc_engine::table; }
-
-crc_engine crc_fastest_engine() { return crc_engine::table; }
-
-const char* crc_engine_name(crc_engine) { return "table"; }
 
 #endif

@@ -93,11 +93,4 @@ WIDE_ENTRY crc_state crc_wide_fold(const crc_model& model, crc_state crc, const 
     return crc_update(model, crc, data, count);
 }
 
-#else
-
-crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
-{
-    return crc_fold(model, crc, data, count);
-}
-
 #endif
