@@ -124,7 +124,7 @@ fi
 #   - over 8 files of 64 MiB, and over one file of 1 GiB, the default
 #     against -j 1, and on the 1 GiB file crc16 against the default too;
 #   - one file just below, at and well above the size from which it is read
-#     in ranges (512 KiB), the default against -j 1, 20 runs a round;
+#     in ranges (128 MiB), the default against -j 1, 20 runs a round;
 # and once each: the 10,000 files one process a file through xargs, and the
 # peak resident memory of crc16sum given 1,000 and 20,000 names.
 sums() {
@@ -134,7 +134,8 @@ sums() {
     head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/small/f"
     for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
     cat "$work"/large/* "$work"/large/* >"$work/one/1gib"
-    for size in $(((512 << 10) - 4096)) $((512 << 10)) $((4 << 20)); do head -c "$size" /dev/urandom >"$work/one/s$size"; done
+    # Just below twice the smallest range (RANGE_MINIMUM, 64 MiB), at it, and well above.
+    for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do head -c "$size" /dev/urandom >"$work/one/s$size"; done
     cat "$work"/small/* "$work"/large/* "$work"/one/* >/dev/null
     : >"$work/small.times"; : >"$work/large.times"; : >"$work/one.times"; : >"$work/near.times"
     # hyperfine's median over 20 runs of each command given, on one line
@@ -147,7 +148,7 @@ sums() {
         echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null")" >>"$work/large.times"
         echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null")" >>"$work/one.times"
         local row=""
-        for size in $(((512 << 10) - 4096)) $((512 << 10)) $((4 << 20)); do
+        for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do
             row+="$(near "$sum -j 1 $work/one/s$size" "$sum $work/one/s$size") "
         done
         echo "$row" >>"$work/near.times"
@@ -165,7 +166,7 @@ sums() {
         "$(column 1 5 "$work/one.times")" "$(column 1 4 "$work/one.times")" "$(column 2 4 "$work/one.times")" \
         "$(cut -d ' ' -f 4 "$work/one.times" | median)" "$(cut -d ' ' -f 5 "$work/one.times" | median)"
     local i=1
-    for what in "508 KiB (below)" "512 KiB (at)" "4 MiB"; do
+    for what in "128 MiB less 4 KiB (below)" "128 MiB (at)" "512 MiB"; do
         printf 'one file of %s: crc16sum default / -j 1 %s\n' "$what" "$(column $((i + 1)) "$i" "$work/near.times")"
         i=$((i + 2))
     done
@@ -191,7 +192,7 @@ reads() {
     bench=$(realpath "$1/bench/crc16_bench")
     head -c $((1 << 30)) /dev/urandom >"$work/1gib"
     cat "$work/1gib" >/dev/null
-    ms() { CRC16_BENCH_FILE="$work/1gib" "$bench" --benchmark_filter="^$1\$" --benchmark_format=json 2>/dev/null | json_number real_time; }
+    ms() { CRC16_BENCH_FILE="$work/1gib" "$bench" --benchmark_filter="^$1/" --benchmark_format=json 2>/dev/null | json_number real_time; }
     : >"$work/pair"
     for _ in $(seq "$rounds"); do
         echo "$(ms direct_reads) $(ms mapped)" >>"$work/pair"

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <memory>
 
-std::size_t range_count(std::int64_t size, std::size_t jobs)
+std::size_t range_count(std::int64_t size, std::size_t jobs, std::int64_t minimum)
 {
-    if (jobs < 2 || size < 2 * RANGE_MINIMUM) {
+    if (jobs < 2 || size < 2 * minimum) {
         return 1;
     }
-    const auto most = static_cast<std::uint64_t>(size / RANGE_MINIMUM);
+    const auto most = static_cast<std::uint64_t>(size / minimum);
     return most < jobs ? static_cast<std::size_t>(most) : jobs;
 }
 
@@ -130,7 +130,7 @@ bool read_job(const job_runner& runner, job& work, read_buffers& buffers)
     file_checksum failed{};
     std::FILE* stream = open_measured(work.name, buffers.stream, work.identity, failed);
     const std::size_t count = stream != nullptr && work.identity.regular && work.kind != job_kind::identify
-        ? range_count(work.identity.size, runner.jobs)
+        ? range_count(work.identity.size, runner.jobs, runner.range_minimum)
         : 1;
     if (stream == nullptr) {
         work.result = failed;
@@ -202,10 +202,12 @@ void work_on_jobs(job_runner& runner)
 
 } // namespace
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, read_buffers& own_buffer)
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, std::int64_t range_minimum,
+                read_buffers& own_buffer)
 {
     runner.jobs = jobs;
     runner.engine = engine;
+    runner.range_minimum = range_minimum;
     runner.window.assign(jobs == 1 ? 1 : jobs * WINDOW_PER_JOB, job{});
     runner.done.assign(runner.window.size(), 0);
     runner.own_buffer = &own_buffer;

@@ -4,8 +4,8 @@
 // reads the next file nobody has taken. So with one job, nothing is handed
 // over: each file is read on the calling thread.
 //
-// With more than one job, a regular file of 2 * RANGE_MINIMUM bytes or more
-// is cut into ranges, one for each job, of RANGE_MINIMUM bytes at least:
+// With more than one job, a regular file of twice the range minimum or more
+// is cut into ranges, one for each job, of that minimum at least:
 // whichever job opened it hands the ranges out, every job free takes one
 // before any new file, each reads its range through a stream of its own,
 // and the last to finish joins their checksums in order (crc_combine).
@@ -21,17 +21,19 @@
 
 #include "reading.hpp"
 
-// The smallest range of a file read in ranges: below it, the cost of one
-// more open and of waking another job outweighs what the job saves. A
-// multiple of the engine's block, as every range's start and length is but
-// the last's.
-inline constexpr std::int64_t RANGE_MINIMUM = 256 << 10;
+// The smallest range of a file read in ranges, unless the environment sets
+// another (CRC16SUM_RANGE_MINIMUM): below it, the cost of one more open and
+// of waking another job outweighs what the job saves. Measured with the
+// folds, whose checksum costs less than the reads do, and with the table
+// (doc/performance.md). A multiple of the engine's block, as every range's
+// start and length is but the last's; so is any other minimum, rounded down.
+inline constexpr std::int64_t RANGE_MINIMUM = 64 << 20;
 static_assert(RANGE_MINIMUM % CRC_BLOCK_SIZE == 0);
 
 // How many ranges a file of `size` bytes (SIZE_UNKNOWN: not a regular file)
-// is read in by `jobs` jobs, and how long each is but the last, which runs
-// to the end.
-std::size_t range_count(std::int64_t size, std::size_t jobs);
+// is read in by `jobs` jobs, each of `minimum` bytes at least, and how long
+// each is but the last, which runs to the end.
+std::size_t range_count(std::int64_t size, std::size_t jobs, std::int64_t minimum);
 std::int64_t range_length(std::int64_t size, std::size_t count);
 
 // What a job is for, and so how its result is reported: a file whose line
@@ -79,9 +81,10 @@ inline bool job_reads(const job& work)
 inline constexpr std::size_t WINDOW_PER_JOB = 64;
 struct job_runner {
     std::size_t jobs = 1;
-    crc_engine engine = crc_engine::table; // what every job folds its bytes through
-    std::vector<job> window;               // a ring; the i-th job handed in is at i % window.size()
-    std::vector<char> done;                // the same slots: finished
+    crc_engine engine = crc_engine::table;      // what every job folds its bytes through
+    std::int64_t range_minimum = RANGE_MINIMUM; // the smallest range a file is cut into
+    std::vector<job> window;                    // a ring; the i-th job handed in is at i % window.size()
+    std::vector<char> done;                     // the same slots: finished
     std::size_t submitted = 0, claimed = 0, taken = 0;
     std::vector<std::size_t> split; // slots whose ranges are not all claimed, oldest first
     bool stopping = false;
@@ -92,7 +95,8 @@ struct job_runner {
     read_buffers* own_buffer = nullptr; // the calling thread's
 };
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, read_buffers& own_buffer);
+void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, std::int64_t range_minimum,
+                read_buffers& own_buffer);
 
 // True when a result must be taken before the next job is handed in.
 bool jobs_full(job_runner& runner);

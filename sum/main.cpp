@@ -530,6 +530,25 @@ void print_help()
                stdout);
 }
 
+// The smallest range of a file read in ranges: RANGE_MINIMUM, or the whole
+// number of bytes that CRC16SUM_RANGE_MINIMUM gives, of one block at least,
+// rounded down to a whole number of blocks. Any other value is ignored.
+std::int64_t range_minimum()
+{
+    const char* given = std::getenv("CRC16SUM_RANGE_MINIMUM");
+    if (given == nullptr || *given == '\0' ||
+        std::string_view(given).find_first_not_of("0123456789") != std::string_view::npos) {
+        return RANGE_MINIMUM;
+    }
+    errno = 0;
+    const unsigned long long bytes = std::strtoull(given, nullptr, 10);
+    constexpr auto BLOCK = static_cast<unsigned long long>(CRC_BLOCK_SIZE);
+    if (errno != 0 || bytes < BLOCK || bytes > (1ULL << 50)) {
+        return RANGE_MINIMUM;
+    }
+    return static_cast<std::int64_t>(bytes - bytes % BLOCK);
+}
+
 // --list-models: each catalogued model in the catalogue's own form, which
 // -a takes back as it stands.
 void list_models()
@@ -732,7 +751,7 @@ int run(std::vector<std::string> arguments)
         diagnose(out,
                  std::string("engine: ") + crc_engine_name(engine) + (table_asked ? " (CRC16SUM_ENGINE=table)" : ""));
     }
-    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), engine, own_buffer);
+    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), engine, range_minimum(), own_buffer);
     tally seen;
     seen.fits = open_verdict();
     for (int i = optind; i < argc; ++i) {
