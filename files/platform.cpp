@@ -4,9 +4,13 @@
 // canary.
 
 // Before the first system header: on Windows, rand_s for the stack
-// protector's canary.
+// protector's canary; elsewhere, 64-bit inode numbers and sizes for
+// readdir, stat and fstatat, which on a 32-bit system otherwise fail on a
+// file system with large ones, whichever target builds this file.
 #ifdef _WIN32
 #define _CRT_RAND_S
+#else
+#define _FILE_OFFSET_BITS 64
 #endif
 
 #include "platform.hpp"
@@ -182,6 +186,8 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 #ifdef __linux__
 #include <sched.h>
 #endif
+
+static_assert(sizeof(ino_t) == 8, "inode numbers must be 64-bit");
 
 static bool is_separator(char c) { return c == '/'; }
 
