@@ -6,6 +6,11 @@
 # made. So the prefix is made here, by one caller at a time (the others wait
 # on a lock), and counted as made only once every process of it has ended;
 # what making it says goes to a log beside it, never to a program's output.
+# The server a loader starts for itself leaves the moment the last program
+# does (Debian's wineserver runs with -p0), so a program starting just then
+# meets a server on its way out. One that stays a minute past the last
+# program is started here first; where one runs, this second start only
+# exits (status 2), and a later -p overrides the wrapper's -p0.
 # usage: wine_run.sh LOADER WINESERVER PROGRAM [ARGUMENT]...
 set -u
 loader=$1 server=$2
@@ -22,4 +27,5 @@ if [ ! -e "$ready" ]; then
     fi
     exec 9>&-
 fi
+"$server" -p60 >/dev/null 2>&1
 exec "$loader" "$@"
