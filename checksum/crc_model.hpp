@@ -189,8 +189,9 @@ crc_state crc_update(const crc_model& model, crc_state crc, const unsigned char*
 
 // What folds a model's bytes: the table's lanes; the carry-less fold, 16
 // bytes at a time, where the processor has a carry-less multiply; or the
-// same fold 32 bytes at a time, where it multiplies two pairs at once.
-enum class crc_engine { table, fold, wide_fold };
+// same fold 32 or 64 bytes at a time, where it multiplies two or four pairs
+// at once.
+enum class crc_engine { table, fold, wide_fold, widest_fold };
 
 // Whether this processor, and its system, run the engine; asked of the
 // processor each time, so ask once.
@@ -202,10 +203,11 @@ crc_engine crc_fastest_engine();
 // The words crc16sum --debug says an engine in.
 const char* crc_engine_name(crc_engine engine);
 
-// The same as crc_update by the model, by the carry-less fold, and by the
-// wide one. Each only where crc_engine_runs says so.
+// The same as crc_update by the model, by the carry-less fold, by the wide
+// one and by the widest. Each only where crc_engine_runs says so.
 crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
 crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
+crc_state crc_widest_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count);
 
 // crc_update by the model, through `engine`. The table serves a model whose
 // fold constants did not check out, which no catalogued one is.
@@ -215,7 +217,11 @@ inline crc_state crc_update(const crc_model& model, crc_engine engine, crc_state
     if (!model.fold.hold || engine == crc_engine::table) {
         return crc_update(model, crc, data, count);
     }
-    return engine == crc_engine::wide_fold ? crc_wide_fold(model, crc, data, count) : crc_fold(model, crc, data, count);
+    switch (engine) {
+    case crc_engine::widest_fold: return crc_widest_fold(model, crc, data, count);
+    case crc_engine::wide_fold: return crc_wide_fold(model, crc, data, count);
+    default: return crc_fold(model, crc, data, count);
+    }
 }
 
 // The check value: the checksum of the nine ASCII digits "123456789", one

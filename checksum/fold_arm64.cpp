@@ -89,9 +89,19 @@ PMULL_TARGET uint8x16_t reduce(const crc_fold_constants& constants, uint8x16_t v
 // All 128 bits in the other order.
 PMULL_TARGET uint8x16_t reverse_bits(uint8x16_t value) { return reversed_bytes(vrbitq_u8(value)); }
 
+// What the driver folds with: one block to a vector.
+template <bool REFLECTED> PMULL_TARGET uint8x16_t load_lanes(const unsigned char* at)
+{
+    return load_block<REFLECTED>(at);
+}
+PMULL_TARGET uint8x16_t across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+{
+    return load(constants.across[blocks - 1]);
+}
+
 } // namespace
 
-#define FOLD_TARGET PMULL_TARGET
+#define FOLD_DRIVER_TARGET PMULL_TARGET
 #include "fold_driver.hpp"
 
 namespace {
@@ -104,8 +114,9 @@ PMULL_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const 
     // The incoming state meets the first two bytes: at the bottom of a
     // reflected block, at the top of a normal one.
     const uint8x16_t state = vreinterpretq_u8_u16(vsetq_lane_u16(crc, vdupq_n_u16(0), REFLECTED ? 0 : 7));
-    uint8x16_t acc = fold_side_by_side<REFLECTED, ACCUMULATORS>(constants, veorq_u8(load_block<REFLECTED>(data), state),
-                                                                data, count);
+    uint8x16_t acc =
+        fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, veorq_u8(load_block<REFLECTED>(data), state), data,
+                                                      count);
     const uint8x16_t across_one = load(constants.across[0]);
     for (; count >= BLOCK; data += BLOCK, count -= BLOCK) {
         acc = fold_across(acc, across_one, load_block<REFLECTED>(data));
@@ -127,8 +138,13 @@ PMULL_ENTRY crc_state crc_fold(const crc_model& model, crc_state crc, const unsi
     return crc_update(model, crc, data, count);
 }
 
-// No wide fold here: the fold serves in its place.
+// No wider folds here: the fold serves in their place.
 crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+{
+    return crc_fold(model, crc, data, count);
+}
+
+crc_state crc_widest_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
     return crc_fold(model, crc, data, count);
 }

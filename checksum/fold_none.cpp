@@ -15,6 +15,11 @@ crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned ch
     return crc_update(model, crc, data, count);
 }
 
+crc_state crc_widest_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+{
+    return crc_update(model, crc, data, count);
+}
+
 bool crc_engine_runs(crc_engine engine) { return engine == crc_engine::table; }
 
 crc_engine crc_fastest_engine() { return crc_engine::table; }

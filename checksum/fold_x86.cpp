@@ -3,7 +3,8 @@
 // shuffles. Only this file holds those instructions, each function marked
 // for them, so that the rest of the program stays built for the baseline
 // processor; crc_engine_runs asks the processor whether it has them (and
-// whether it has what fold_x86_wide.cpp needs), and crc16sum asks once.
+// whether it has what fold_x86_wide.cpp and fold_x86_512.cpp need), and
+// crc16sum asks once.
 //
 // How it works. From a state of zero and with no final XOR, a checksum is
 // linear in the message: the state after A then B is A's carried through
@@ -39,6 +40,17 @@
 
 using namespace fold_x86;
 
+namespace {
+
+template <bool REFLECTED> FOLD_TARGET __m128i load_lanes(const unsigned char* at) { return load_block<REFLECTED>(at); }
+FOLD_TARGET __m128i across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+{
+    return load(constants.across[blocks - 1]);
+}
+
+} // namespace
+
+#define FOLD_DRIVER_TARGET FOLD_TARGET
 #include "fold_driver.hpp"
 
 namespace {
@@ -48,7 +60,7 @@ FOLD_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const u
 {
     const crc_fold_constants& constants = model.fold;
     const __m128i first = _mm_xor_si128(load_block<REFLECTED>(data), state_block<REFLECTED>(crc));
-    return fold_rest<REFLECTED>(constants, fold_side_by_side<REFLECTED, ACCUMULATORS>(constants, first, data, count),
+    return fold_rest<REFLECTED>(constants, fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, first, data, count),
                                 data, count);
 }
 
@@ -79,27 +91,42 @@ bool crc_engine_runs(crc_engine engine)
         return true;
     }
     // The wide fold: AVX2 and VPCLMULQDQ, and a system that saves the
-    // 256-bit registers (XGETBV says so where OSXSAVE is set).
+    // 256-bit registers (XGETBV says so where OSXSAVE is set). The widest:
+    // AVX-512F and BW as well, and a system that saves the mask registers
+    // and all 512 bits of all 32 vector registers.
     if ((ecx & (bit_OSXSAVE | bit_AVX)) != (bit_OSXSAVE | bit_AVX)) {
         return false;
     }
     unsigned saved = 0, saved_high = 0;
     __asm__("xgetbv" : "=a"(saved), "=d"(saved_high) : "c"(0));
-    if ((saved & 6U) != 6U || __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0) {
+    if ((saved & 0x06U) != 0x06U || __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0) {
         return false;
     }
-    return (ebx & bit_AVX2) != 0 && (ecx & bit_VPCLMULQDQ) != 0;
+    if ((ebx & bit_AVX2) == 0 || (ecx & bit_VPCLMULQDQ) == 0) {
+        return false;
+    }
+    if (engine == crc_engine::wide_fold) {
+        return true;
+    }
+    const unsigned avx512 = bit_AVX512F | bit_AVX512BW;
+    return (saved & 0xE6U) == 0xE6U && (ebx & avx512) == avx512;
 }
 
 crc_engine crc_fastest_engine()
 {
-    return crc_engine_runs(crc_engine::wide_fold) ? crc_engine::wide_fold
-        : crc_engine_runs(crc_engine::fold)       ? crc_engine::fold
-                                                  : crc_engine::table;
+    for (const crc_engine engine : {crc_engine::widest_fold, crc_engine::wide_fold, crc_engine::fold}) {
+        if (crc_engine_runs(engine)) {
+            return engine;
+        }
+    }
+    return crc_engine::table;
 }
 
 const char* crc_engine_name(crc_engine engine)
 {
+    if (engine == crc_engine::widest_fold) {
+        return "carry-less multiply (VPCLMULQDQ, 512 bits), 4 accumulators";
+    }
     if (engine == crc_engine::wide_fold) {
         return ACCUMULATORS == 8 ? "carry-less multiply (VPCLMULQDQ, 256 bits), 8 accumulators"
                                  : "carry-less multiply (VPCLMULQDQ, 256 bits), 4 accumulators";

@@ -7,9 +7,10 @@
 //
 // Each accumulator holds two blocks side by side, every one carried across
 // as many blocks as all the accumulators hold together. At the end the
-// blocks are taken out one by one and carried onto the last, then the
-// 128-bit fold goes on with whatever whole blocks are left, and reduces.
-// Inputs shorter than all the accumulators hold go to the 128-bit fold.
+// accumulators are carried onto the last, its first block onto its second,
+// then the 128-bit fold goes on with whatever whole blocks are left, and
+// reduces. Inputs shorter than all the accumulators hold go to the 128-bit
+// fold.
 #include "crc_model.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -27,12 +28,10 @@ using namespace fold_x86;
 
 namespace {
 
-constexpr std::size_t WIDE = 2 * BLOCK;
-constexpr std::size_t GROUP = ACCUMULATORS * WIDE;
-static_assert(2 * ACCUMULATORS <= CRC_FOLD_DISTANCES);
+constexpr std::size_t LANES = 2, GROUP = ACCUMULATORS * LANES * BLOCK;
 
 // Two blocks, each as its polynomial: each reversed for a normal model.
-template <bool REFLECTED> WIDE_TARGET __m256i load_wide(const unsigned char* at)
+template <bool REFLECTED> WIDE_TARGET __m256i load_lanes(const unsigned char* at)
 {
     const __m256i both = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     if constexpr (REFLECTED) {
@@ -44,41 +43,37 @@ template <bool REFLECTED> WIDE_TARGET __m256i load_wide(const unsigned char* at)
     }
 }
 
-WIDE_TARGET __m256i fold_across_wide(__m256i acc, __m256i constants, __m256i next)
+// The constants that carry a block across `blocks` blocks, for each of two.
+WIDE_TARGET __m256i across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+{
+    return _mm256_broadcastsi128_si256(load(constants.across[blocks - 1]));
+}
+
+// Each of the two blocks of `acc` carried across, added to its own in `next`.
+WIDE_TARGET __m256i fold_across(__m256i acc, __m256i constants, __m256i next)
 {
     const __m256i low = _mm256_clmulepi64_epi128(acc, constants, 0x00);
     const __m256i high = _mm256_clmulepi64_epi128(acc, constants, 0x11);
     return _mm256_xor_si256(_mm256_xor_si256(low, high), next);
 }
 
+} // namespace
+
+#define FOLD_DRIVER_TARGET WIDE_TARGET
+#include "fold_driver.hpp"
+
+namespace {
+
 template <bool REFLECTED>
 WIDE_TARGET crc_state fold_groups(const crc_model& model, crc_state crc, const unsigned char*& data, std::size_t& count)
 {
     const crc_fold_constants& constants = model.fold;
-    __m256i accs[ACCUMULATORS];
-    accs[0] = _mm256_xor_si256(load_wide<REFLECTED>(data), _mm256_zextsi128_si256(state_block<REFLECTED>(crc)));
-#pragma GCC unroll 8
-    for (std::size_t i = 1; i < ACCUMULATORS; ++i) {
-        accs[i] = load_wide<REFLECTED>(data + i * WIDE);
-    }
-    data += GROUP;
-    count -= GROUP;
-    const __m256i across_all = _mm256_broadcastsi128_si256(load(constants.across[2 * ACCUMULATORS - 1]));
-    for (; count >= GROUP; data += GROUP, count -= GROUP) {
-#pragma GCC unroll 8
-        for (std::size_t i = 0; i < ACCUMULATORS; ++i) {
-            accs[i] = fold_across_wide(accs[i], across_all, load_wide<REFLECTED>(data + i * WIDE));
-        }
-    }
-    // Block j of the 2 * ACCUMULATORS carried onto the last, across
-    // 2 * ACCUMULATORS - 1 - j blocks.
-    __m128i acc = _mm256_extracti128_si256(accs[ACCUMULATORS - 1], 1);
-#pragma GCC unroll 16
-    for (std::size_t j = 0; j + 1 < 2 * ACCUMULATORS; ++j) {
-        const __m256i pair = accs[j / 2];
-        const __m128i block = j % 2 == 0 ? _mm256_castsi256_si128(pair) : _mm256_extracti128_si256(pair, 1);
-        acc = fold_across(block, load(constants.across[2 * ACCUMULATORS - 2 - j]), acc);
-    }
+    const __m256i first =
+        _mm256_xor_si256(load_lanes<REFLECTED>(data), _mm256_zextsi128_si256(state_block<REFLECTED>(crc)));
+    const __m256i last = fold_side_by_side<REFLECTED, ACCUMULATORS, LANES>(constants, first, data, count);
+    // Its first block carried onto its second.
+    const __m128i acc = fold_x86::fold_across(_mm256_castsi256_si128(last), load(constants.across[0]),
+                                              _mm256_extracti128_si256(last, 1));
     return fold_rest<REFLECTED>(constants, acc, data, count);
 }
 

@@ -362,12 +362,12 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
     }
 }
 
-// The folds that run on this processor: the carry-less fold, and the wide
-// one. None where the processor has no carry-less multiply.
+// The folds that run on this processor: the carry-less fold, the wide one
+// and the widest. None where the processor has no carry-less multiply.
 std::vector<crc_engine> folds_here()
 {
     std::vector<crc_engine> folds;
-    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold}) {
+    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold, crc_engine::widest_fold}) {
         if (crc_engine_runs(engine)) {
             folds.push_back(engine);
         }
@@ -376,8 +376,8 @@ std::vector<crc_engine> folds_here()
 }
 
 // Each fold against the table, where this processor has it: every length
-// to past eight accumulators of 128 bytes and a tail (and four groups of the
-// wide fold's 256), at every start alignment, from states 0, 0xFFFF and a
+// to past eight accumulators of 128 bytes and a tail (and four steps of the
+// wide fold's and the widest's 256), at every start alignment, from states 0, 0xFFFF and a
 // random one, for a reflected and a normal model with an initial value and
 // a final XOR and for the two of mixed order; and every model's check value.
 TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)

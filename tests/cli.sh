@@ -453,8 +453,8 @@ sum-models)
     # mixed, that checks without -a.
     printf 123456789 >digits
     # The engine it says it uses, once, even with --status: on an x86
-    # processor, the wide carry-less fold where it has what that needs, else
-    # the fold where it has that; on arm64, the fold where it has PMULL, as
+    # processor, the widest carry-less fold where it has what that needs,
+    # else the wide one, else the fold; on arm64, the fold where it has PMULL, as
     # qemu's processor has; the table elsewhere, or where the environment
     # asks for it.
     flags=" $(grep -m 1 -E '^(flags|Features)' /proc/cpuinfo 2>/dev/null) "
@@ -463,6 +463,8 @@ sum-models)
     engine=table
     if [ "${CRC16SUM_ENGINE:-}" = table ]; then
         engine="table (CRC16SUM_ENGINE=table)"
+    elif [ "$CRC16_TARGET_FOLDS" = x86 ] && has pclmulqdq ssse3 sse4_1 avx avx2 vpclmulqdq avx512f avx512bw; then
+        engine="carry-less multiply (VPCLMULQDQ, 512 bits), 4 accumulators"
     elif [ "$CRC16_TARGET_FOLDS" = x86 ] && has pclmulqdq ssse3 sse4_1 avx avx2 vpclmulqdq; then
         engine="carry-less multiply (VPCLMULQDQ, 256 bits), $accumulators accumulators"
     elif [ "$CRC16_TARGET_FOLDS" = x86 ] && has pclmulqdq ssse3 sse4_1; then
