@@ -31,8 +31,9 @@ PMULL_TARGET uint8x16_t reversed_bytes(uint8x16_t value)
     return vqtbl1q_u8(value, vld1q_u8(ORDER));
 }
 
-// A block of 16 bytes as its polynomial: reversed for a normal model.
-template <bool REFLECTED> PMULL_TARGET uint8x16_t load_block(const unsigned char* at)
+// A block of 16 bytes as its polynomial: reversed for a normal model; one
+// block to a vector.
+template <bool REFLECTED> PMULL_TARGET uint8x16_t load_lanes(const unsigned char* at)
 {
     if constexpr (REFLECTED) {
         return load(at);
@@ -89,11 +90,7 @@ PMULL_TARGET uint8x16_t reduce(const crc_fold_constants& constants, uint8x16_t v
 // All 128 bits in the other order.
 PMULL_TARGET uint8x16_t reverse_bits(uint8x16_t value) { return reversed_bytes(vrbitq_u8(value)); }
 
-// What the driver folds with: one block to a vector.
-template <bool REFLECTED> PMULL_TARGET uint8x16_t load_lanes(const unsigned char* at)
-{
-    return load_block<REFLECTED>(at);
-}
+// The constants that carry a block across `blocks` blocks: one block to a vector.
 PMULL_TARGET uint8x16_t across_lanes(const crc_fold_constants& constants, std::size_t blocks)
 {
     return load(constants.across[blocks - 1]);
@@ -115,11 +112,11 @@ PMULL_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const 
     // reflected block, at the top of a normal one.
     const uint8x16_t state = vreinterpretq_u8_u16(vsetq_lane_u16(crc, vdupq_n_u16(0), REFLECTED ? 0 : 7));
     uint8x16_t acc =
-        fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, veorq_u8(load_block<REFLECTED>(data), state), data,
+        fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, veorq_u8(load_lanes<REFLECTED>(data), state), data,
                                                       count);
     const uint8x16_t across_one = load(constants.across[0]);
     for (; count >= BLOCK; data += BLOCK, count -= BLOCK) {
-        acc = fold_across(acc, across_one, load_block<REFLECTED>(data));
+        acc = fold_across(acc, across_one, load_lanes<REFLECTED>(data));
     }
     if constexpr (REFLECTED) {
         return vgetq_lane_u16(vreinterpretq_u16_u8(reverse_bits(reduce(constants, reverse_bits(acc)))), 7);

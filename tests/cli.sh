@@ -365,7 +365,7 @@ sum-ranges)
             want+="$("${crc16[@]}" "r$size")  r$size$eol"
             verdicts+="r$size: OK$eol"
         done
-                printf %s "$want" >list
+        printf %s "$want" >list
         for jobs in "${job_counts[@]}"; do
             expect_sum "$want" "" 0 -j "$jobs" "${names[@]}"
             expect_sum "$verdicts" "" 0 -j "$jobs" -c list
