@@ -15,7 +15,6 @@
 
 #include "platform.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -78,7 +77,7 @@ static std::string utf8(const wchar_t* text)
     return result;
 }
 
-static bool is_separator(char c) { return c == '/' || c == '\\'; }
+bool is_path_separator(char c) { return c == '/' || c == '\\'; }
 
 bool names_folder(const std::string& name)
 {
@@ -117,7 +116,6 @@ bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, 
         cause = error == ERROR_ACCESS_DENIED ? EACCES : EIO;
         return false;
     }
-    sort_entries(entries);
     return true;
 }
 
@@ -128,16 +126,6 @@ std::vector<std::string> utf8_arguments(int argc, path_char* argv[])
         arguments.push_back(utf8(argv[i]));
     }
     return arguments;
-}
-
-std::string portable_name(std::string name)
-{
-    for (char& c : name) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return name;
 }
 
 void use_binary_output() { _setmode(_fileno(stdout), _O_BINARY); }
@@ -189,7 +177,7 @@ static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 
 static_assert(sizeof(ino_t) == 8, "inode numbers must be 64-bit");
 
-static bool is_separator(char c) { return c == '/'; }
+bool is_path_separator(char c) { return c == '/'; }
 
 bool names_folder(const std::string& name)
 {
@@ -252,13 +240,10 @@ bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, 
         cause = error;
         return false;
     }
-    sort_entries(entries);
     return true;
 }
 
 std::vector<std::string> utf8_arguments(int argc, path_char* argv[]) { return {argv, argv + argc}; }
-
-std::string portable_name(std::string name) { return name; }
 
 void use_binary_output() {}
 
@@ -293,35 +278,3 @@ bool write_text(std::FILE* stream, std::string_view text, int& cause)
     }
     return true;
 }
-
-std::string folder_prefix(const std::string& operand)
-{
-    std::size_t end = operand.size();
-    while (end > 0 && is_separator(operand[end - 1])) {
-        --end;
-    }
-    // Nothing but separators: the root.
-    return end == 0 && !operand.empty() ? "/" : operand.substr(0, end) + "/";
-}
-
-// Byte by byte, unsigned, as LC_ALL=C sort compares; a subfolder's name
-// as if it ended in '/'. -1 past the end.
-static int byte_at(const folder_entry& entry, std::size_t i)
-{
-    if (i < entry.name.size()) {
-        return static_cast<unsigned char>(entry.name[i]);
-    }
-    return entry.folder && i == entry.name.size() ? '/' : -1;
-}
-
-static bool comes_before(const folder_entry& a, const folder_entry& b)
-{
-    for (std::size_t i = 0;; ++i) {
-        const int x = byte_at(a, i), y = byte_at(b, i);
-        if (x != y || x < 0) {
-            return x < y;
-        }
-    }
-}
-
-void sort_entries(std::vector<folder_entry>& entries) { std::sort(entries.begin(), entries.end(), comes_before); }

@@ -29,9 +29,9 @@ inline constexpr std::string_view LINE_END = "\r\n";
 inline constexpr std::string_view LINE_END = "\n";
 #endif
 
-// A name as crc16sum writes it: with / between its parts on every system,
-// so that a list made on one checks on another.
-std::string portable_name(std::string name);
+// Whether `c` separates the parts of a path: '/' alone on POSIX, '/' and
+// '\\' on Windows.
+bool is_path_separator(char c);
 
 // Sets standard output to write bytes as they are given, so that the lines
 // end as LINE_END says and a NUL stays a NUL.
@@ -52,19 +52,10 @@ struct folder_entry {
 // Whether a name in UTF-8 names a folder, through links.
 bool names_folder(const std::string& name);
 
-// The names of the files under a folder operand begin with this: the
-// operand with one '/' after it, however many separators it ended in.
-std::string folder_prefix(const std::string& operand);
-
-// The entries of the folder `prefix` names (as folder_prefix gives it), in
-// the order crc16sum -r lists them: by the bytes of their names, each
-// subfolder's as if it ended in '/', so that the full names come in the
-// order of their bytes. Links to folders, and what is neither a file nor a
-// folder, are left out. False, with `cause`, where it cannot be read.
+// The entries of the folder `prefix` names, a separator at its end, in the
+// order the system gives them. Links to folders, and what is neither a file
+// nor a folder, are left out. False, with `cause`, where it cannot be read.
 bool list_folder(const std::string& prefix, std::vector<folder_entry>& entries, int& cause);
-
-// Puts entries in that order.
-void sort_entries(std::vector<folder_entry>& entries);
 
 // How many processors this process may run on: its affinity where the
 // system has one, else every processor there is.

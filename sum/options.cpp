@@ -1,0 +1,304 @@
+#include "options.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+#include "parameters.hpp"
+
+namespace {
+
+enum class option_id {
+    algorithm,
+    check,
+    debug,
+    help,
+    identify,
+    ignore_missing,
+    jobs,
+    list_models,
+    quiet,
+    recursive,
+    status,
+    strict,
+    tag,
+    untagged,
+    version,
+    warn,
+    zero
+};
+
+struct option_spec {
+    std::string_view name; // without "--"
+    char letter;           // the short option, or 0
+    bool takes_value;
+    option_id id;
+};
+
+constexpr option_spec OPTIONS[] = {
+    {"algorithm", 'a', true, option_id::algorithm},
+    {"check", 'c', false, option_id::check},
+    {"debug", 0, false, option_id::debug},
+    {"help", 0, false, option_id::help},
+    {"identify", 0, false, option_id::identify},
+    {"ignore-missing", 0, false, option_id::ignore_missing},
+    {"jobs", 'j', true, option_id::jobs},
+    {"list-models", 0, false, option_id::list_models},
+    {"quiet", 0, false, option_id::quiet},
+    {"recursive", 'r', false, option_id::recursive},
+    {"status", 0, false, option_id::status},
+    {"strict", 0, false, option_id::strict},
+    {"tag", 0, false, option_id::tag},
+    {"untagged", 0, false, option_id::untagged},
+    {"version", 0, false, option_id::version},
+    {"warn", 'w', false, option_id::warn},
+    {"zero", 'z', false, option_id::zero},
+};
+
+// The reading so far: the value it makes, and the first option given that
+// only --check takes, for the usage error without --check.
+struct reading {
+    command_line line;
+    const char* check_only = nullptr;
+};
+
+bool fail(reading& state, std::string error)
+{
+    state.line.what = command::usage_error;
+    state.line.error = std::move(error);
+    return false;
+}
+
+// -a's model: a catalogued one by its name or an alias; or by its
+// parameters, the catalogued model they equal, else a model of one's own.
+bool set_model(reading& state, const std::string& text)
+{
+    options& opts = state.line.opts;
+    if (!gives_parameters(text)) {
+        const crc_model* found = crc_find_model(text);
+        if (found == nullptr) {
+            return fail(state, "invalid argument '" + text + "' for '--algorithm'");
+        }
+        opts.model = found;
+        opts.own.reset();
+        return true;
+    }
+    crc_model own{};
+    std::string error;
+    if (!read_parameters(text, own, error)) {
+        return fail(state, error);
+    }
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        const crc_model& model = entry.model;
+        if (model.poly == own.poly && model.init == own.init && model.refin == own.refin &&
+            model.refout == own.refout && model.xorout == own.xorout) {
+            opts.model = &model;
+            opts.own.reset();
+            return true;
+        }
+    }
+    opts.model = nullptr;
+    opts.own = own;
+    return true;
+}
+
+// A whole number from 1 to MAX_JOBS, nothing around it.
+bool set_jobs(reading& state, const std::string& value)
+{
+    unsigned long long jobs = 0;
+    if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
+        errno = 0;
+        jobs = std::strtoull(value.c_str(), nullptr, 10);
+        jobs = errno == 0 ? jobs : 0;
+    }
+    if (jobs == 0 || jobs > MAX_JOBS) {
+        return fail(state, "invalid number of jobs: '" + value + "'");
+    }
+    state.line.opts.jobs = static_cast<std::size_t>(jobs);
+    return true;
+}
+
+void set_check_only(reading& state, bool& option, const char* name)
+{
+    option = true;
+    if (state.check_only == nullptr) {
+        state.check_only = name;
+    }
+}
+
+// Takes one option and its value. False where the reading ends here: at an
+// error, or at an option that replaces the run.
+bool apply(reading& state, const option_spec& spec, const std::string& value)
+{
+    options& opts = state.line.opts;
+    switch (spec.id) {
+    case option_id::algorithm: return set_model(state, value);
+    case option_id::jobs: return set_jobs(state, value);
+    case option_id::check: opts.check = true; break;
+    case option_id::debug: opts.debug = true; break;
+    case option_id::identify: opts.identify = true; break;
+    case option_id::recursive: opts.recursive = true; break;
+    case option_id::zero: opts.zero = true; break;
+    case option_id::tag:
+        opts.lines = line_style::tagged;
+        opts.tag_given = true;
+        break;
+    case option_id::untagged: opts.lines = line_style::untagged; break;
+    case option_id::ignore_missing: set_check_only(state, opts.ignore_missing, "--ignore-missing"); break;
+    case option_id::quiet: set_check_only(state, opts.quiet, "--quiet"); break;
+    case option_id::status: set_check_only(state, opts.status, "--status"); break;
+    case option_id::strict: set_check_only(state, opts.strict, "--strict"); break;
+    case option_id::warn: set_check_only(state, opts.warn, "--warn"); break;
+    case option_id::help: state.line.what = command::help; return false;
+    case option_id::version: state.line.what = command::version; return false;
+    case option_id::list_models: state.line.what = command::list_models; return false;
+    }
+    return true;
+}
+
+// The long option that `name` names: exactly, or as the start of one alone.
+const option_spec* find_long(reading& state, std::string_view name, const std::string& argument)
+{
+    const option_spec* found = nullptr;
+    std::string candidates;
+    std::size_t matches = 0;
+    for (const option_spec& spec : OPTIONS) {
+        if (spec.name == name) {
+            return &spec;
+        }
+        if (!name.empty() && spec.name.substr(0, name.size()) == name) {
+            found = &spec;
+            candidates += " '--" + std::string(spec.name) + "'";
+            ++matches;
+        }
+    }
+    if (matches == 0) {
+        fail(state, "unrecognized option '" + argument + "'");
+        return nullptr;
+    }
+    if (matches > 1) {
+        fail(state, "option '--" + std::string(name) + "' is ambiguous; possibilities:" + candidates);
+        return nullptr;
+    }
+    return found;
+}
+
+// Reads the long option in arguments[at], and its value, which may be the
+// next argument: `at` is left at the last argument taken.
+bool read_long(reading& state, const std::vector<std::string>& arguments, std::size_t& at)
+{
+    const std::string& argument = arguments[at];
+    const std::size_t equals = argument.find('=');
+    const std::string_view name =
+        std::string_view(argument).substr(2, equals == std::string::npos ? equals : equals - 2);
+    const option_spec* spec = find_long(state, name, argument);
+    if (spec == nullptr) {
+        return false;
+    }
+    const std::string shown = "--" + std::string(spec->name);
+    if (!spec->takes_value) {
+        return equals == std::string::npos ? apply(state, *spec, {})
+                                           : fail(state, "option '" + shown + "' doesn't allow an argument");
+    }
+    if (equals != std::string::npos) {
+        return apply(state, *spec, argument.substr(equals + 1));
+    }
+    if (at + 1 == arguments.size()) {
+        return fail(state, "option '" + shown + "' requires an argument");
+    }
+    return apply(state, *spec, arguments[++at]);
+}
+
+// Reads the short options grouped in arguments[at]; a value is the rest of
+// the argument after its option, or the next argument.
+bool read_short(reading& state, const std::vector<std::string>& arguments, std::size_t& at)
+{
+    const std::string& argument = arguments[at];
+    for (std::size_t i = 1; i < argument.size(); ++i) {
+        const option_spec* spec = nullptr;
+        for (const option_spec& candidate : OPTIONS) {
+            spec = candidate.letter == argument[i] ? &candidate : spec;
+        }
+        if (spec == nullptr) {
+            return fail(state, std::string("invalid option -- '") + argument[i] + "'");
+        }
+        if (!spec->takes_value) {
+            if (!apply(state, *spec, {})) {
+                return false;
+            }
+            continue;
+        }
+        if (i + 1 < argument.size()) {
+            return apply(state, *spec, argument.substr(i + 1));
+        }
+        if (at + 1 == arguments.size()) {
+            return fail(state, std::string("option '-") + argument[i] + "' requires an argument");
+        }
+        return apply(state, *spec, arguments[++at]);
+    }
+    return true;
+}
+
+// The usage errors of options that exclude each other, once all are read.
+void check_combination(reading& state)
+{
+    const options& opts = state.line.opts;
+    if (opts.identify) {
+        // The options that choose a model, or make lines or walk folders.
+        const char* conflicting = opts.check ? "--check"
+            : given_model(opts) != nullptr   ? "--algorithm"
+            : opts.recursive                 ? "--recursive"
+            : opts.zero                      ? "--zero"
+            : opts.tag_given                 ? "--tag"
+                                             : nullptr;
+        if (conflicting != nullptr) {
+            fail(state, std::string("the ") + conflicting + " option is meaningless with --identify");
+            return;
+        }
+    } else if (state.check_only != nullptr && !opts.check) {
+        fail(state, std::string("the ") + state.check_only + " option is meaningful only when verifying checksums");
+        return;
+    }
+    if (opts.tag_given && opts.own) {
+        fail(state, "the --tag option needs a model of the catalogue: a model of one's own has no name");
+    } else if (opts.tag_given && opts.check) {
+        fail(state, "the --tag option is meaningless when verifying checksums");
+    } else if (opts.zero && opts.check) {
+        fail(state, "the --zero option is meaningful only when printing checksums");
+    } else if (opts.recursive && opts.check) {
+        fail(state, "the --recursive option is meaningful only when printing checksums");
+    }
+}
+
+} // namespace
+
+const crc_model* given_model(const options& opts) { return opts.own ? &*opts.own : opts.model; }
+
+const crc_model& model_in_effect(const options& opts)
+{
+    const crc_model* given = given_model(opts);
+    return given != nullptr ? *given : crc_arc();
+}
+
+command_line parse_command_line(const std::vector<std::string>& arguments)
+{
+    reading state;
+    bool only_operands = false;
+    for (std::size_t at = 1; at < arguments.size(); ++at) {
+        const std::string& argument = arguments[at];
+        if (only_operands || argument.size() < 2 || argument[0] != '-') {
+            state.line.operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            only_operands = true;
+            continue;
+        }
+        const bool read = argument[1] == '-' ? read_long(state, arguments, at) : read_short(state, arguments, at);
+        if (!read) {
+            return state.line;
+        }
+    }
+    check_combination(state);
+    return state.line;
+}

@@ -1,0 +1,58 @@
+// crc16sum's command line, read into a plain value: the options and the
+// operands, or what to do instead of reading files.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "crc_model.hpp"
+
+// More jobs than this are refused: threads beyond it only cost memory.
+inline constexpr unsigned long long MAX_JOBS = 1024;
+
+// How lines are written: tagged for any model but CRC-16/ARC, or as the
+// last of --tag and --untagged says.
+enum class line_style { by_model, tagged, untagged };
+
+struct options {
+    bool check = false;
+    bool zero = false;
+    bool quiet = false;
+    bool status = false;
+    bool warn = false;
+    bool strict = false;
+    bool ignore_missing = false;
+    bool recursive = false;
+    bool identify = false;
+    bool debug = false;
+    std::size_t jobs = 0;             // 0: one for each processor
+    const crc_model* model = nullptr; // the catalogued model -a named, or null
+    std::optional<crc_model> own;     // the model of one's own -a gave, which no catalogue holds
+    line_style lines = line_style::by_model;
+    bool tag_given = false;
+};
+
+// -a's model, of the catalogue or one's own; null where -a gave none.
+const crc_model* given_model(const options& opts);
+
+// The model a file is read by where nothing names another: -a's, else
+// CRC-16/ARC.
+const crc_model& model_in_effect(const options& opts);
+
+enum class command { run, help, version, list_models, usage_error };
+
+struct command_line {
+    command what = command::run;
+    options opts;
+    std::vector<std::string> operands; // in their order, wherever they stood among the options
+    std::string error;                 // usage_error: what is wrong, in one line
+};
+
+// Reads the command line, the program's name first. Options as getopt_long
+// takes them: short ones grouped (-cw, -j4, -j 4), long ones by any start
+// that names one alone, a value after '=' or as the next argument; operands
+// anywhere, and every argument after "--" an operand. The first of --help,
+// --version and --list-models ends the reading; so does the first error.
+command_line parse_command_line(const std::vector<std::string>& arguments);

@@ -1,0 +1,151 @@
+#include "report.hpp"
+
+#include <cerrno>
+#include <string>
+#include <utility>
+
+#include "platform.hpp"
+#include "sum_list.hpp"
+#include "walk.hpp"
+
+namespace {
+
+// A file's line: its checksum and its name.
+void report_sum(const options& opts, output& out, const job& work, tally& seen)
+{
+    if (work.result.stage != file_stage::checksummed) {
+        diagnose_file(out, work.name, work.result.cause);
+        seen.failed = true;
+        return;
+    }
+    const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
+    put_line(out,
+             format_tagged_line(tag_of(opts, *work.model), work.result.crc, portable_name(work.name), end, !opts.zero));
+}
+
+bool ignored(const options& opts, const file_checksum& result)
+{
+    return opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT;
+}
+
+// A listed file's verdict.
+void report_check(const options& opts, output& out, const job& work, tally& seen)
+{
+    const file_checksum& result = work.result;
+    const char* verdict = nullptr; // none for a match under --quiet
+    if (result.stage != file_stage::checksummed) {
+        if (ignored(opts, result)) {
+            return;
+        }
+        diagnose_file(out, work.name, result.cause);
+        verdict = "FAILED open or read";
+        ++seen.unreadable;
+    } else if (result.crc != work.expected) {
+        verdict = "FAILED";
+        ++seen.mismatched;
+    } else {
+        verdict = opts.quiet ? nullptr : "OK";
+        ++seen.matched;
+    }
+    if (verdict != nullptr && !opts.status) {
+        put_line(out, format_verdict_line(portable_name(work.name), verdict, LINE_END));
+    }
+}
+
+// A listed file weighed against every model: its failure is reported as
+// --check reports it, with no verdict line.
+void report_identify(const options& opts, output& out, const job& work, tally& seen)
+{
+    const file_checksum& result = work.result;
+    if (result.stage == file_stage::checksummed) {
+        weigh_entry(catalogue_folds(), work.states, work.length, work.expected, seen.fits);
+        ++seen.matched;
+    } else if (!ignored(opts, result)) {
+        diagnose_file(out, work.name, result.cause);
+        ++seen.unreadable;
+    }
+}
+
+void report(const options& opts, output& out, const job& work, tally& seen)
+{
+    switch (work.kind) {
+    case job_kind::sum: report_sum(opts, out, work, seen); break;
+    case job_kind::check: report_check(opts, out, work, seen); break;
+    case job_kind::identify: report_identify(opts, out, work, seen); break;
+    case job_kind::malformed_line:
+        ++seen.malformed;
+        if (opts.warn && !opts.status) {
+            const char* what = opts.model != nullptr ? opts.model->name : "CRC-16";
+            diagnose(out,
+                     work.name + ": " + std::to_string(work.line) + ": improperly formatted " + what +
+                         " checksum line");
+        }
+        break;
+    case job_kind::unlisted_folder:
+        diagnose_file(out, work.name, work.result.cause);
+        seen.failed = true;
+        break;
+    }
+}
+
+} // namespace
+
+std::string_view tag_of(const options& opts, const crc_model& model)
+{
+    const bool tagged =
+        opts.lines == line_style::tagged || (opts.lines == line_style::by_model && &model != &crc_arc());
+    return tagged && model.name != nullptr ? model.name : std::string_view();
+}
+
+const crc_model* model_of_entry(const options& opts, std::string_view tag)
+{
+    if (tag.empty()) {
+        return &model_in_effect(opts);
+    }
+    const crc_model* given = given_model(opts);
+    for (const crc_catalogue_entry& entry : crc_catalogue()) {
+        if (tag == entry.model.name) {
+            return given == nullptr || given == &entry.model ? &entry.model : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+const identify_folds& catalogue_folds()
+{
+    static const identify_folds folds = make_identify_folds();
+    return folds;
+}
+
+void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen)
+{
+    job done;
+    while (jobs_full(runner) && take_result(runner, done, true)) {
+        report(opts, out, done, seen);
+    }
+    submit_job(runner, std::move(work));
+    while (take_result(runner, done, false)) {
+        report(opts, out, done, seen);
+    }
+}
+
+void drain(const options& opts, output& out, job_runner& runner, tally& seen)
+{
+    for (job done; take_result(runner, done, true);) {
+        report(opts, out, done, seen);
+    }
+}
+
+bool report_models(const options& opts, output& out, const identify_verdict& fits)
+{
+    const std::vector<std::string> lines = verdict_lines(fits);
+    if (fits.weighed != 0 && lines.empty()) {
+        diagnose(out, "no catalogued model gives these checksums");
+    }
+    for (const std::string& line : lines) {
+        if (!opts.status) {
+            put_line(out, line + std::string(LINE_END));
+        }
+    }
+    return !lines.empty();
+}

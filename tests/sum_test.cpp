@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "identify.hpp"
+#include "jobs.hpp"
+#include "options.hpp"
+#include "walk.hpp"
+
+namespace {
+
+const std::string OWN = "poly=0x1021 init=0x1234 refin=false refout=false";
+
+command_line parse(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "crc16sum");
+    return parse_command_line(arguments);
+}
+
+// What a command line asks for, in one line: the command, or the options
+// set, the model and the operands.
+std::string described(const command_line& line)
+{
+    switch (line.what) {
+    case command::help: return "help";
+    case command::version: return "version";
+    case command::list_models: return "list-models";
+    case command::usage_error: return "error: " + line.error;
+    case command::run: break;
+    }
+    const options& opts = line.opts;
+    std::string text;
+    const std::pair<bool, const char*> flags[] = {
+        {opts.check, "check"},       {opts.zero, "zero"},     {opts.quiet, "quiet"},         {opts.status, "status"},
+        {opts.warn, "warn"},         {opts.strict, "strict"}, {opts.ignore_missing, "ig"},   {opts.recursive, "rec"},
+        {opts.identify, "identify"}, {opts.debug, "debug"},   {opts.tag_given, "tag-given"},
+    };
+    for (const auto& [set, name] : flags) {
+        text += set ? std::string(name) + " " : "";
+    }
+    text += opts.jobs != 0 ? "jobs=" + std::to_string(opts.jobs) + " " : "";
+    text += opts.model != nullptr ? "model=" + std::string(opts.model->name) + " " : "";
+    if (opts.own) {
+        char own[32];
+        std::snprintf(own, sizeof own, "own=0x%04X/0x%04X ", static_cast<unsigned>(opts.own->poly),
+                      static_cast<unsigned>(opts.own->init));
+        text += own;
+    }
+    text += opts.lines == line_style::tagged ? "tagged " : opts.lines == line_style::untagged ? "untagged " : "";
+    text += "[";
+    for (std::size_t i = 0; i < line.operands.size(); ++i) {
+        text += (i == 0 ? "" : ",") + line.operands[i];
+    }
+    return text + "]";
+}
+
+struct parse_case {
+    std::vector<std::string> arguments;
+    std::string want;
+};
+
+void expect_parses(const std::vector<parse_case>& cases)
+{
+    for (const parse_case& c : cases) {
+        std::string shown;
+        for (const std::string& argument : c.arguments) {
+            shown += "'" + argument + "' ";
+        }
+        EXPECT_EQ(described(parse(c.arguments)), c.want) << shown;
+    }
+}
+
+TEST(parse_command_line, every_option_short_long_abbreviated_and_with_its_value)
+{
+    expect_parses({
+        {{}, "[]"},
+        {{"f"}, "[f]"},
+        {{"-c", "l"}, "check [l]"},
+        {{"--check", "l"}, "check [l]"},
+        {{"--ch", "l"}, "check [l]"},
+        {{"-z", "f"}, "zero [f]"},
+        {{"--zero", "f"}, "zero [f]"},
+        {{"--z", "f"}, "zero [f]"},
+        {{"-r", "d"}, "rec [d]"},
+        {{"--recursive", "d"}, "rec [d]"},
+        {{"--rec", "d"}, "rec [d]"},
+        {{"-cw", "l"}, "check warn [l]"},
+        {{"-c", "--warn", "l"}, "check warn [l]"},
+        {{"-c", "--wa", "--quiet", "--q", "--status", "--strict", "--stri", "--ignore-missing", "l"},
+         "check quiet status warn strict ig [l]"},
+        {{"-c", "--ig", "--stat", "l"}, "check status ig [l]"},
+        {{"-j4", "f"}, "jobs=4 [f]"},
+        {{"-j", "4", "f"}, "jobs=4 [f]"},
+        {{"--jobs=4", "f"}, "jobs=4 [f]"},
+        {{"--jobs", "4", "f"}, "jobs=4 [f]"},
+        {{"--jo=1024", "f"}, "jobs=1024 [f]"},
+        {{"-rj2", "d"}, "rec jobs=2 [d]"},
+        {{"-j", "3", "-j", "1"}, "jobs=1 []"},
+        {{"-a", "modbus", "f"}, "model=CRC-16/MODBUS [f]"},
+        {{"-amodbus", "f"}, "model=CRC-16/MODBUS [f]"},
+        {{"--algorithm=Modbus", "f"}, "model=CRC-16/MODBUS [f]"},
+        {{"--alg", "x-25", "f"}, "model=CRC-16/IBM-SDLC [f]"},
+        {{"-a", "poly=0x8005 init=0xFFFF refin=true refout=true"}, "model=CRC-16/MODBUS []"},
+        {{"-a", OWN}, "own=0x1021/0x1234 []"},
+        {{"-a", OWN, "-a", "kermit"}, "model=CRC-16/KERMIT []"},
+        {{"-a", "kermit", "--algorithm", OWN}, "own=0x1021/0x1234 []"},
+        {{"--tag", "f"}, "tag-given tagged [f]"},
+        {{"--ta", "f"}, "tag-given tagged [f]"},
+        {{"--untagged", "f"}, "untagged [f]"},
+        {{"--un", "f"}, "untagged [f]"},
+        {{"--tag", "--untagged", "f"}, "tag-given untagged [f]"},
+        {{"--untagged", "--tag", "f"}, "tag-given tagged [f]"},
+        {{"--tag", "--untagged", "--tag", "--untagged"}, "tag-given untagged []"},
+        {{"--identify", "l"}, "identify [l]"},
+        {{"--id", "--quiet", "--untagged", "l"}, "quiet identify untagged [l]"},
+        {{"--debug", "f"}, "debug [f]"},
+        {{"--de", "f"}, "debug [f]"},
+    });
+}
+
+TEST(parse_command_line, operands_anywhere_and_after_the_double_dash)
+{
+    expect_parses({
+        {{"a", "-c", "b", "--quiet"}, "check quiet [a,b]"},
+        {{"-", "-c"}, "check [-]"},
+        {{"--", "-c", "--bogus", "-"}, "[-c,--bogus,-]"},
+        {{"-c", "l", "--", "--quiet", "--"}, "check [l,--quiet,--]"},
+        {{"-j", "-c"}, "error: invalid number of jobs: '-c'"}, // a value, whatever it starts with
+        {{"-a", "--", "f"}, "error: invalid argument '--' for '--algorithm'"},
+    });
+}
+
+TEST(parse_command_line, help_version_and_models_end_the_reading)
+{
+    expect_parses({
+        {{"--help"}, "help"},
+        {{"--he", "f"}, "help"},
+        {{"--help", "--bogus"}, "help"},
+        {{"-c", "-z", "--help"}, "help"},
+        {{"--bogus", "--help"}, "error: unrecognized option '--bogus'"},
+        {{"--version", "f"}, "version"},
+        {{"--v"}, "version"},
+        {{"--list-models"}, "list-models"},
+        {{"--l"}, "list-models"},
+    });
+}
+
+TEST(parse_command_line, every_usage_error_in_its_words)
+{
+    expect_parses({
+        {{"--bogus", "f"}, "error: unrecognized option '--bogus'"},
+        {{"--bogus=1"}, "error: unrecognized option '--bogus=1'"},
+        {{"--=1"}, "error: unrecognized option '--=1'"},
+        {{"-x", "f"}, "error: invalid option -- 'x'"},
+        {{"-cx", "f"}, "error: invalid option -- 'x'"},
+        {{"-c-"}, "error: invalid option -- '-'"},
+        {{"--check=1", "f"}, "error: option '--check' doesn't allow an argument"},
+        {{"--che=", "f"}, "error: option '--check' doesn't allow an argument"},
+        {{"f", "-a"}, "error: option '-a' requires an argument"},
+        {{"-zj"}, "error: option '-j' requires an argument"},
+        {{"--jobs"}, "error: option '--jobs' requires an argument"},
+        {{"--al"}, "error: option '--algorithm' requires an argument"},
+        {{"--s", "f"}, "error: option '--s' is ambiguous; possibilities: '--status' '--strict'"},
+        {{"--i=1"}, "error: option '--i' is ambiguous; possibilities: '--identify' '--ignore-missing'"},
+        {{"-j", "0"}, "error: invalid number of jobs: '0'"},
+        {{"-j1025"}, "error: invalid number of jobs: '1025'"},
+        {{"--jobs=+1"}, "error: invalid number of jobs: '+1'"},
+        {{"--jobs= 1"}, "error: invalid number of jobs: ' 1'"},
+        {{"--jobs="}, "error: invalid number of jobs: ''"},
+        {{"-j", "18446744073709551617"}, "error: invalid number of jobs: '18446744073709551617'"},
+        {{"-a", "CRC-16/NOSUCH", "f"}, "error: invalid argument 'CRC-16/NOSUCH' for '--algorithm'"},
+        {{"-a", "poly=0x1021 refin=false"}, "error: missing model parameter 'refout'"},
+        {{"--quiet", "f"}, "error: the --quiet option is meaningful only when verifying checksums"},
+        {{"--status", "f"}, "error: the --status option is meaningful only when verifying checksums"},
+        {{"--ignore-missing"}, "error: the --ignore-missing option is meaningful only when verifying checksums"},
+        {{"--strict", "-w"}, "error: the --strict option is meaningful only when verifying checksums"},
+        {{"-w", "--strict"}, "error: the --warn option is meaningful only when verifying checksums"},
+        {{"-c", "-z", "l"}, "error: the --zero option is meaningful only when printing checksums"},
+        {{"--quiet", "-z", "-c"}, "error: the --zero option is meaningful only when printing checksums"},
+        {{"-c", "-r", "l"}, "error: the --recursive option is meaningful only when printing checksums"},
+        {{"-c", "--tag", "l"}, "error: the --tag option is meaningless when verifying checksums"},
+        {{"-c", "-z", "-r", "--tag"}, "error: the --tag option is meaningless when verifying checksums"},
+        {{"--tag", "-a", OWN},
+         "error: the --tag option needs a model of the catalogue: a model of one's own has no name"},
+        {{"--identify", "-c"}, "error: the --check option is meaningless with --identify"},
+        {{"--identify", "-a", "modbus"}, "error: the --algorithm option is meaningless with --identify"},
+        {{"--identify", "-a", OWN}, "error: the --algorithm option is meaningless with --identify"},
+        {{"--identify", "-r"}, "error: the --recursive option is meaningless with --identify"},
+        {{"--identify", "-z"}, "error: the --zero option is meaningless with --identify"},
+        {{"--identify", "--tag"}, "error: the --tag option is meaningless with --identify"},
+    });
+}
+
+TEST(parse_command_line, a_copy_holds_its_own_model)
+{
+    std::optional<command_line> original = parse({"-a", OWN});
+    const command_line copy = *original;
+    original.reset();
+    EXPECT_EQ(&model_in_effect(copy.opts), &*copy.opts.own);
+    EXPECT_EQ(crc_check_value(model_in_effect(copy.opts)), 0xEDEB);
+    EXPECT_EQ(&model_in_effect(parse({}).opts), &crc_arc());
+}
+
+std::string names_in_order(std::vector<folder_entry> entries)
+{
+    sort_entries(entries);
+    std::string names;
+    for (const folder_entry& entry : entries) {
+        names += entry.name + (entry.folder ? "/ " : " ");
+    }
+    return names;
+}
+
+TEST(sort_entries, by_the_bytes_of_full_names_a_folder_as_if_it_ended_in_a_slash)
+{
+    const struct {
+        std::vector<folder_entry> entries;
+        std::string want;
+    } cases[] = {
+        {{{"f50", true}, {"f5.x", false}, {"f5", true}, {"f5-x", false}}, "f5-x f5.x f5/ f50/ "},
+        {{{"a0", false}, {"a", true}, {"a-", false}}, "a- a/ a0 "},
+        {{{"ab", false}, {"a", false}, {"B", false}, {"", false}}, " B a ab "},
+        {{{"\xC3\xA9", false}, {"z", true}, {"~", false}}, "z/ ~ \xC3\xA9 "},
+        {{{"b", false}, {"a", false}, {"b", false}}, "a b b "},
+        {{}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(names_in_order(c.entries), c.want);
+    }
+}
+
+TEST(folder_prefix, one_slash_after_the_operand)
+{
+    const struct {
+        const char* operand;
+        const char* want;
+    } cases[] = {
+        {"tree", "tree/"},   {"tree/", "tree/"},   {"tree//", "tree/"}, {"a/b", "a/b/"},
+        {"/", "/"},          {"///", "/"},         {"./", "./"},
+#ifdef _WIN32
+        {"tree\\", "tree/"}, {"a\\b\\/", "a\\b/"}, {"\\", "/"},
+#else
+        {"tree\\", "tree\\/"},
+#endif
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(folder_prefix(c.operand), c.want) << c.operand;
+    }
+#ifdef _WIN32
+    EXPECT_EQ(portable_name("a\\b/c\\"), "a/b/c/");
+#else
+    EXPECT_EQ(portable_name("a\\b/c\\"), "a\\b/c\\");
+#endif
+}
+
+TEST(ranges, count_and_length)
+{
+    constexpr std::int64_t MIB = 1 << 20;
+    constexpr auto BLOCK = static_cast<std::int64_t>(CRC_BLOCK_SIZE);
+    const struct {
+        std::int64_t size;
+        std::size_t jobs;
+        std::int64_t minimum;
+        std::size_t count;
+        std::int64_t length; // of every range but the last
+    } cases[] = {
+        {SIZE_UNKNOWN, 8, 64 * MIB, 1, 0},
+        {0, 8, 64 * MIB, 1, 0},
+        {128 * MIB - 1, 8, 64 * MIB, 1, 0},
+        {128 * MIB, 8, 64 * MIB, 2, 64 * MIB},
+        {128 * MIB, 1, 64 * MIB, 1, 0},
+        {1024 * MIB, 2, 64 * MIB, 2, 512 * MIB},
+        {192 * MIB - 1, 8, 64 * MIB, 2, 96 * MIB - BLOCK},
+        {1024 * MIB, 8, 64 * MIB, 8, 128 * MIB},
+        {1024 * MIB, 64, 64 * MIB, 16, 64 * MIB},
+        {3 * BLOCK + 1, 3, BLOCK, 3, BLOCK},
+        {3 * BLOCK - 1, 3, BLOCK, 2, BLOCK},
+        {(std::int64_t{5} << 32) + 7, 3, 64 * MIB, 3, (std::int64_t{5} << 32) / 3 / BLOCK * BLOCK},
+    };
+    for (const auto& c : cases) {
+        const std::size_t count = range_count(c.size, c.jobs, c.minimum);
+        EXPECT_EQ(count, c.count) << c.size << " bytes, " << c.jobs << " jobs";
+        if (count > 1) {
+            const std::int64_t length = range_length(c.size, count);
+            EXPECT_EQ(length, c.length) << c.size << " bytes, " << count << " ranges";
+            // The last range, from the end of the others, is no shorter than they are.
+            EXPECT_GE(c.size - length * static_cast<std::int64_t>(count - 1), length) << c.size;
+        }
+    }
+}
+
+// Three files, and what the folds make of each from zero.
+struct weighed_file {
+    std::string bytes;
+    std::vector<crc_state> states;
+};
+
+std::vector<weighed_file> three_files(const identify_folds& folds)
+{
+    std::vector<weighed_file> files = {{"hello", {}}, {"frame two", {}}, {std::string(5000, '\0'), {}}};
+    for (std::size_t i = 0; i < files[2].bytes.size(); ++i) {
+        files[2].bytes[i] = static_cast<char>((i * 7919 + i / 13) & 0xFF);
+    }
+    for (weighed_file& file : files) {
+        for (const crc_model* fold : folds.folds) {
+            const auto* data = reinterpret_cast<const unsigned char*>(file.bytes.data());
+            file.states.push_back(crc_update(*fold, CRC_ZERO, data, file.bytes.size()));
+        }
+    }
+    return files;
+}
+
+crc_state checksum_of(const crc_model& model, const std::string& bytes)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    return crc_finish(model, crc_update(model, crc_start(model), data, bytes.size()));
+}
+
+// A list of the three files' checksums by `model`, weighed.
+identify_verdict weigh_list(const identify_folds& folds, const std::vector<weighed_file>& files, const crc_model& model,
+                            bool swapped)
+{
+    identify_verdict verdict = open_verdict();
+    for (const weighed_file& file : files) {
+        const crc_state crc = checksum_of(model, file.bytes);
+        weigh_entry(folds, file.states, static_cast<std::int64_t>(file.bytes.size()), swapped ? crc_swap(crc) : crc,
+                    verdict);
+    }
+    return verdict;
+}
+
+TEST(identify, names_the_model_that_gave_every_checksum_as_written_or_swapped)
+{
+    const identify_folds folds = make_identify_folds();
+    const std::vector<weighed_file> files = three_files(folds);
+    for (const char* name :
+         {"CRC-16/MODBUS", "CRC-16/ARC", "CRC-16/XMODEM", "CRC-16/KERMIT", "CRC-16/RIELLO", "CRC-16/IBM-SDLC"}) {
+        const crc_model& model = *crc_find_model(name);
+        for (const bool swapped : {false, true}) {
+            const identify_verdict verdict = weigh_list(folds, files, model, swapped);
+            EXPECT_EQ(verdict.weighed, 3U);
+            const std::string want = std::string(name) + (swapped ? ": bytes swapped" : ": as written");
+            EXPECT_EQ(verdict_lines(verdict), std::vector<std::string>{want});
+        }
+    }
+}
+
+TEST(identify, lists_are_joined_to_the_models_that_fit_them_all)
+{
+    const identify_folds folds = make_identify_folds();
+    const std::vector<weighed_file> files = three_files(folds);
+    const crc_model& modbus = *crc_find_model("CRC-16/MODBUS");
+    const crc_model& xmodem = *crc_find_model("CRC-16/XMODEM");
+
+    identify_verdict both = weigh_list(folds, files, modbus, false);
+    join_verdicts(both, weigh_list(folds, files, modbus, false));
+    EXPECT_EQ(both.weighed, 6U);
+    EXPECT_EQ(verdict_lines(both), std::vector<std::string>{"CRC-16/MODBUS: as written"});
+
+    // One list by MODBUS, one by XMODEM, one by MODBUS swapped: no model gives them all.
+    for (const auto& [model, swapped] : {std::pair{&xmodem, false}, std::pair{&modbus, true}}) {
+        identify_verdict mixed = weigh_list(folds, files, modbus, false);
+        join_verdicts(mixed, weigh_list(folds, files, *model, swapped));
+        EXPECT_EQ(mixed.weighed, 6U);
+        EXPECT_TRUE(verdict_lines(mixed).empty());
+    }
+
+    // Nothing weighed names no model, though none has been ruled out.
+    identify_verdict none = open_verdict();
+    join_verdicts(none, open_verdict());
+    EXPECT_EQ(none.weighed, 0U);
+    EXPECT_TRUE(verdict_lines(none).empty());
+}
+
+} // namespace
