@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "crc16.hpp"
+#include "file_sums.hpp"
 #include "plain_loop.hpp"
-#include "reading.hpp"
 
 namespace {
 

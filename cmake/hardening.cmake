@@ -27,8 +27,8 @@ crc16_try_flags(compile crc16_build_options INTERFACE -fstack-protector-strong)
 
 if(WIN32)
   # The compiler's support library would seed the canary from a DLL beyond
-  # the two the program imports: the platform layer provides the canary and
-  # its failure path instead, so the flag stays off the link line, where it
+  # the two the program imports: stack_guard/ provides the canary and its
+  # failure path instead, so the flag stays off the link line, where it
   # would bring that library in. The program keeps address space layout
   # randomisation and no execution from data pages, stated rather than left
   # to the linker's defaults; a 64-bit program also takes addresses from the

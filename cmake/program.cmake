@@ -41,7 +41,7 @@ function(crc16_add_program name)
   add_library(${name}_main OBJECT main.cpp)
   target_link_libraries(${name}_main PRIVATE ${ARGN} crc16_build_options)
   add_executable(${name})
-  target_link_libraries(${name} PRIVATE ${name}_main ${ARGN} crc16_build_options)
+  target_link_libraries(${name} PRIVATE ${name}_main ${ARGN} stack_guard crc16_build_options)
 
   if(WIN32)
     # The version record and the manifest, both from the project's version;

@@ -1,61 +1,24 @@
 // What differs between Windows and POSIX in names, folders and output: how
 // names and text pass between UTF-8 and the system, how a folder is listed,
-// how many processors there are, and, on Windows, the stack protector's
-// canary.
+// and how many processors there are.
 
-// Before the first system header: on Windows, rand_s for the stack
-// protector's canary; elsewhere, 64-bit inode numbers and sizes for
+// Before the first system header: 64-bit inode numbers and sizes for
 // readdir, stat and fstatat, which on a 32-bit system otherwise fail on a
 // file system with large ones, whichever target builds this file.
-#ifdef _WIN32
-#define _CRT_RAND_S
-#else
+#ifndef _WIN32
 #define _FILE_OFFSET_BITS 64
 #endif
 
 #include "platform.hpp"
 
 #include <cerrno>
-#include <cstring>
 
 #ifdef _WIN32
 
 #define WIN32_LEAN_AND_MEAN
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
-// The stack protector's canary and its failure path. The compiler's support
-// library has them too, but seeds the canary through a DLL the program does
-// not otherwise import. The canary is set before main, from the system's
-// random source; the function that sets it has no canary of its own, since
-// it changes the value it would be checked against.
-extern "C" {
-void* __stack_chk_guard = nullptr;
-
-// A smashed stack ends the process at once, with the status the system's own
-// stack checks give, before anything it may have overwritten is used.
-[[noreturn]] void __stack_chk_fail()
-{
-    TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
-    __builtin_unreachable();
-}
-}
-
-[[gnu::constructor, gnu::no_stack_protector]] static void seed_stack_guard()
-{
-    unsigned parts[sizeof(void*) / sizeof(unsigned)] = {};
-    for (unsigned& part : parts) {
-        // Should the random source fail: a canary of the zero, line feed and
-        // 0xFF bytes that end most string copies.
-        if (rand_s(&part) != 0) {
-            part = 0xFF0A0000U;
-        }
-    }
-    std::memcpy(&__stack_chk_guard, parts, sizeof parts);
-}
 
 std::wstring utf16(std::string_view text)
 {

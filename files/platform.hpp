@@ -1,7 +1,8 @@
-// The platform's side of crc16sum: names and text as UTF-8 on every system,
-// how its lines end, the folders -r walks, and the processors it may use.
-// Every difference between Windows and POSIX in these is kept in
-// platform.cpp.
+// The platform layer of both programs: the command line and names as UTF-8
+// on every system, and for crc16sum how its lines end, the folders -r walks,
+// its output and the processors it may use. Every difference between Windows
+// and POSIX in these is kept in platform.cpp, as those of opening and
+// reading files are in opening.cpp.
 #pragma once
 
 #include <cstddef>

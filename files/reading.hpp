@@ -1,47 +1,27 @@
 // The layer that opens and reads files, shared by crc16 and crc16sum: a file
-// opened and measured, the read loop that folds it into a checksum, and the
-// ranges of one file that crc16sum reads apart. Every difference between
-// Windows and POSIX in these is kept in opening.cpp.
+// opened and measured, and read chunk after chunk for the caller to fold.
+// Every difference between Windows and POSIX in these is kept in
+// opening.cpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <span>
 #include <string>
 
-#include "crc16.hpp"
-#include "crc_model.hpp"
 #include "platform.hpp"
 
-// The most bytes one read asks for, and the size of the buffer it reads into.
-// Whole blocks of the engine, so that each full chunk is folded lane by lane.
+// The most bytes one read through a stream asks for.
 inline constexpr std::size_t CHUNK_SIZE = 4096;
-static_assert(CHUNK_SIZE % CRC_BLOCK_SIZE == 0);
 
 // The buffer behind a file stream: the system is asked for this much at a
-// time, while each read of the loop still asks for one chunk. Large enough
-// to make system calls rare, small enough that memory stays flat. Each open
-// stream has one of its own, which its reader keeps until the stream is
-// closed.
+// time, while each read through the stream still asks for one chunk. Large
+// enough to make system calls rare, small enough that memory stays flat.
+// Each open stream has one of its own, which its reader keeps until the
+// stream is closed.
 inline constexpr std::size_t STREAM_BUFFER_SIZE = 32768;
 struct stream_buffer {
     char bytes[STREAM_BUFFER_SIZE];
-};
-
-// crc16sum reads a regular file whose size it knows straight from the
-// system, in reads of this many bytes into a buffer of its own, with no
-// copy through a stream's buffer and nothing cleared: the checksum is then a
-// small part of the cost of reading a file in the page cache. A whole
-// number of the engine's blocks and of the folds' groups.
-inline constexpr std::size_t DIRECT_READ_SIZE = 128 << 10;
-static_assert(DIRECT_READ_SIZE % CRC_BLOCK_SIZE == 0);
-
-// The buffers one of crc16sum's jobs reads through: behind a stream, for the
-// plain loop, and its own, for a regular file.
-struct read_buffers {
-    stream_buffer stream;
-    unsigned char direct[DIRECT_READ_SIZE];
 };
 
 // Reads up to `count` bytes from the stream's file, from where it stands,
@@ -52,9 +32,9 @@ bool read_directly(std::FILE* stream, unsigned char* into, std::size_t count, st
 // The size of a stream that cannot seek: a pipe, a FIFO, a terminal.
 inline constexpr std::int64_t SIZE_UNKNOWN = -1;
 
-// Why a file gave no checksum: a system error number (errno), or one of
+// Why a file could not be read: a system error number (errno), or one of
 // these: a file that ended before the size it was measured at, or a name
-// that, opened again to read a range, no longer named the same file.
+// that, opened again, no longer named the same file.
 inline constexpr int CAUSE_ENDED_EARLY = -1;
 inline constexpr int CAUSE_REPLACED = -2;
 
@@ -73,24 +53,31 @@ bool measure_size(std::FILE* stream, std::int64_t& size, int& cause);
 // Puts the stream at `offset` bytes from its start, past 4 GiB as well.
 bool seek_position(std::FILE* stream, std::int64_t offset, int& cause);
 
-// Folds the first `size` bytes of `stream` into `crc`, or, with SIZE_UNKNOWN,
-// every byte up to its end, as CRC-16/ARC (crc_update). False, with `cause`,
-// on a read error, or when the stream ends before `size` bytes: a short file
-// never passes for one padded with zeros. The functions below that take a
-// model read through the same loop, by that model, through `engine`.
-bool checksum_stream(std::FILE* stream, std::int64_t size, crc_state& crc, int& cause);
-
-// What became of one file: its checksum, or the step that failed and why.
-enum class file_stage { checksummed, not_opened, not_read };
-struct file_checksum {
-    file_stage stage;
-    int cause; // 0 when checksummed
-    crc_state crc;
+// A stream read chunk by chunk, from where it stands, for `size` bytes or,
+// with SIZE_UNKNOWN, to its end. Each read asks for `buffer_size` bytes, or
+// for what is left of `size` where that is fewer, into `buffer`:
+// - through the stream (fread), the buffer cleared before each read; at
+//   least one read is made, of 0 bytes for an empty stream;
+// - `direct`: straight from the system (read_directly), nothing cleared, and
+//   no read once `size` bytes are in. Only for a stream nothing was read from
+//   through its buffer.
+struct chunk_reader {
+    std::FILE* stream = nullptr;
+    std::int64_t size = SIZE_UNKNOWN;
+    unsigned char* buffer = nullptr;
+    std::size_t buffer_size = CHUNK_SIZE; // the bytes at `buffer`
+    bool direct = false;
+    std::int64_t done = 0; // bytes handed back so far
+    bool ended = false;    // the last chunk is handed back
 };
 
-// The whole of one file, for crc16: opened, measured, read and closed; its
-// CRC-16/ARC.
-file_checksum checksum_file(const path_char* path, stream_buffer& buffer);
+// What next_chunk gives: `got` bytes in the reader's buffer, perhaps none;
+// the end, with nothing read; or a failure, with `cause`: a read error, or
+// CAUSE_ENDED_EARLY where the stream ends before `size` bytes, so that a
+// short file never passes for one padded with zeros.
+enum class chunk_status { chunk, end, failed };
+
+chunk_status next_chunk(chunk_reader& reader, std::size_t& got, int& cause);
 
 // Which file a stream reads, and how long it is: the device and the inode
 // (on Windows, the volume and the file ID), and the size. `regular` holds
@@ -117,35 +104,3 @@ std::FILE* open_standard_input();
 // Closes what was opened here; standard input stays open. False, with
 // `cause`, where the close reports an error.
 bool close_stream(std::FILE* stream, int& cause);
-
-// Opens the file a name in UTF-8 names and measures it, behind `buffer`.
-// Null, with `failed` saying why, where that fails.
-std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity,
-                         file_checksum& failed);
-
-// Reads what was opened, from where it stands, for `size` bytes
-// (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input:
-// its checksum by `model`, from crc_start to crc_finish. With `direct`, a
-// regular file of known size is read straight from the system through it
-// (read_directly); without, through the stream, by the plain loop.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
-                             unsigned char* direct);
-
-// The state that `length` bytes at `offset` of the file `name` named when
-// `identity` was taken leave when folded by `model` from CRC_ZERO, for
-// crc_combine to join: the file opened again, and refused with
-// CAUSE_REPLACED unless it is still the same file with the same size. A
-// range that comes up short fails as a short file does.
-file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers);
-
-// Standard input, from where it stands, measured as open_measured measures
-// a file; null, with `failed` saying why, where that fails.
-std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
-
-// Reads what was opened, as finish_reading does, by each of `models` at
-// once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
-// `length`, how many bytes it held: what each model makes of a file read
-// once, whatever its initial value and final XOR.
-file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length);

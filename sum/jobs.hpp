@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "reading.hpp"
+#include "file_sums.hpp"
 
 // The smallest range of a file read in ranges, unless the environment sets
 // another (CRC16SUM_RANGE_MINIMUM): below it, the cost of one more open and

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "file_sums.hpp"
 #include "reading.hpp"
 
 // With the GNU C library, every read of the test program, the read loop's
@@ -47,13 +49,53 @@ crc_state crc_of(const std::string& bytes)
     return crc_update(CRC_INIT, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
+// What a reader gave, pulled to its end or its failure: the bytes of every
+// chunk, each chunk's size, and how it stopped.
+struct pulled {
+    std::string bytes;
+    std::vector<std::size_t> chunks;
+    chunk_status last = chunk_status::chunk; // still chunks after far too many
+    int cause = 0;
+};
+
+pulled pull_all(chunk_reader& reader)
 {
-    std::string long_text;
-    for (int i = 0; long_text.size() < 10000; ++i) {
-        long_text += std::to_string(i);
+    pulled result;
+    while (result.chunks.size() < 1000) {
+        std::size_t got = 0;
+        const chunk_status status = next_chunk(reader, got, result.cause);
+        if (status != chunk_status::chunk) {
+            result.last = status;
+            return result;
+        }
+        result.bytes.append(reinterpret_cast<const char*>(reader.buffer), got);
+        result.chunks.push_back(got);
     }
-    // reads: the size of each read the loop asks for, one chunk at most.
+    return result;
+}
+
+// Whether every byte of `buffer` from `from` on is `value`.
+bool all_bytes_from(const std::vector<unsigned char>& buffer, std::size_t from, unsigned char value)
+{
+    return std::all_of(buffer.begin() + static_cast<std::ptrdiff_t>(from), buffer.end(),
+                       [value](unsigned char byte) { return byte == value; });
+}
+
+std::string text_of_length(std::size_t length)
+{
+    std::string text;
+    for (int i = 0; text.size() < length; ++i) {
+        text += std::to_string(i);
+    }
+    return text.substr(0, length);
+}
+
+// Through the stream: the size of each fread, one chunk at most; the bytes
+// handed back; a stream shorter than its size refused; the buffer cleared
+// before each read; and, once the end is given, no read more.
+TEST(next_chunk, through_the_stream_reads_chunks_of_the_given_size_and_refuses_short_streams)
+{
+    const std::string long_text = text_of_length(10000);
     const struct {
         std::string content;
         std::int64_t size;
@@ -62,9 +104,11 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
         std::vector<std::size_t> reads;
     } cases[] = {
         {"", 0, true, "", {0}},
+        {"", SIZE_UNKNOWN, true, "", {4096}},
         {"123456789", 9, true, "123456789", {9}},
         {"123456789", SIZE_UNKNOWN, true, "123456789", {4096}},
         {long_text, SIZE_UNKNOWN, true, long_text, {4096, 4096, 4096}},
+        {long_text.substr(0, 8192), SIZE_UNKNOWN, true, long_text.substr(0, 8192), {4096, 4096, 4096}},
         {"123456789", 3, true, "123", {3}}, // grew after it was measured
         {long_text, 9000, true, long_text.substr(0, 9000), {4096, 4096, 808}},
         {long_text.substr(0, 4096), 4096, true, long_text.substr(0, 4096), {4096}},
@@ -74,20 +118,88 @@ TEST(checksum_stream, covers_the_given_size_and_refuses_short_streams)
         {long_text.substr(0, 8192), 10000, false, "", {4096, 4096, 1808}},
     };
     for (const auto& c : cases) {
+        const auto what = std::to_string(c.content.size()) + " bytes, size " + std::to_string(c.size);
         std::FILE* stream = stream_holding(c.content);
         ASSERT_NE(stream, nullptr);
-        crc_state crc = CRC_INIT;
-        int cause = 0;
+        std::vector<unsigned char> buffer(CHUNK_SIZE, 0xAA);
+        chunk_reader reader{.stream = stream, .size = c.size, .buffer = buffer.data(), .buffer_size = buffer.size()};
         read_requests.clear();
-        EXPECT_EQ(checksum_stream(stream, c.size, crc, cause), c.ok) << c.content.size() << " bytes, size " << c.size;
+        const pulled got = pull_all(reader);
+        const std::vector<std::size_t> reads = read_requests;
         if (c.ok) {
-            EXPECT_EQ(crc, crc_of(c.counted)) << c.content.size() << " bytes, size " << c.size;
+            EXPECT_EQ(got.last, chunk_status::end) << what;
+            EXPECT_EQ(got.bytes, c.counted) << what;
+            EXPECT_EQ(reader.done, static_cast<std::int64_t>(c.counted.size())) << what;
+            const std::size_t last = got.chunks.empty() ? 0 : got.chunks.back();
+            EXPECT_TRUE(all_bytes_from(buffer, last, 0)) << what << ": the buffer past the last chunk";
+            std::size_t after = 1;
+            int cause = 0;
+            EXPECT_EQ(next_chunk(reader, after, cause), chunk_status::end) << what << ", once more";
+            EXPECT_EQ(after, 0U) << what << ", once more";
         } else {
-            EXPECT_EQ(cause, CAUSE_ENDED_EARLY) << c.content.size() << " bytes, size " << c.size;
+            EXPECT_EQ(got.last, chunk_status::failed) << what;
+            EXPECT_EQ(got.cause, CAUSE_ENDED_EARLY) << what;
         }
 #ifdef __GLIBC__
-        EXPECT_EQ(read_requests, c.reads) << c.content.size() << " bytes, size " << c.size;
+        EXPECT_EQ(reads, c.reads) << what;
+        EXPECT_EQ(read_requests, c.reads) << what << ": read again after its end";
 #endif
+        std::fclose(stream);
+    }
+}
+
+// Straight from the system: reads of the buffer's size or what is left of
+// the size, none through the stream, nothing cleared, none once the size is
+// in; a file shorter than its size refused, one of unknown size read to its
+// end.
+TEST(next_chunk, directly_reads_the_buffer_size_at_most_and_stops_at_the_size)
+{
+    const std::string text = text_of_length(2500);
+    const struct {
+        std::int64_t size;
+        chunk_status last;
+        std::vector<std::size_t> chunks;
+    } cases[] = {
+        {2500, chunk_status::end, {1000, 1000, 500}},
+        {2400, chunk_status::end, {1000, 1000, 400}}, // grew after it was measured
+        {1000, chunk_status::end, {1000}},
+        {0, chunk_status::end, {}},
+        {SIZE_UNKNOWN, chunk_status::end, {1000, 1000, 500}},
+        {3000, chunk_status::failed, {1000, 1000, 500}}, // truncated after it was measured
+        {2501, chunk_status::failed, {1000, 1000, 500}},
+    };
+    for (const auto& c : cases) {
+        const auto what = "size " + std::to_string(c.size);
+        std::FILE* stream = stream_holding(text);
+        ASSERT_NE(stream, nullptr);
+        std::vector<unsigned char> buffer(1000, 0xAA);
+        chunk_reader reader{
+            .stream = stream, .size = c.size, .buffer = buffer.data(), .buffer_size = buffer.size(), .direct = true};
+        read_requests.clear();
+        const pulled got = pull_all(reader);
+        EXPECT_EQ(got.last, c.last) << what;
+        EXPECT_EQ(got.chunks, c.chunks) << what;
+        std::size_t total = 0;
+        for (const std::size_t chunk : got.chunks) {
+            total += chunk;
+        }
+        EXPECT_EQ(got.bytes, text.substr(0, total)) << what;
+        if (c.last == chunk_status::failed) {
+            EXPECT_EQ(got.cause, CAUSE_ENDED_EARLY) << what;
+        } else {
+            std::size_t after = 1;
+            int cause = 0;
+            EXPECT_EQ(next_chunk(reader, after, cause), chunk_status::end) << what << ", once more";
+            EXPECT_EQ(after, 0U) << what << ", once more";
+        }
+        // Past a short last chunk, the one before it is still there.
+        if (got.chunks.size() > 1 && got.chunks.back() < buffer.size()) {
+            const std::size_t last = got.chunks.back();
+            EXPECT_EQ(std::string(buffer.begin() + static_cast<std::ptrdiff_t>(last), buffer.end()),
+                      text.substr(total - buffer.size(), buffer.size() - last))
+                << what << ": the buffer past the last chunk";
+        }
+        EXPECT_TRUE(read_requests.empty()) << what;
         std::fclose(stream);
     }
 }
@@ -97,11 +209,11 @@ TEST(measure_size, only_a_size_above_zero_is_trusted)
     const struct {
         std::FILE* stream;
         std::int64_t size;
-        crc_state crc;
+        std::string bytes;
         const char* what;
     } cases[] = {
-        {stream_holding("123456789"), 9, 0xBB3D, "a file"},
-        {stream_holding(""), SIZE_UNKNOWN, 0x0000, "an empty file"},
+        {stream_holding("123456789"), 9, "123456789", "a file"},
+        {stream_holding(""), SIZE_UNKNOWN, "", "an empty file"},
     };
     for (const auto& c : cases) {
         ASSERT_NE(c.stream, nullptr) << c.what;
@@ -109,40 +221,48 @@ TEST(measure_size, only_a_size_above_zero_is_trusted)
         int cause = 0;
         EXPECT_TRUE(measure_size(c.stream, size, cause)) << c.what;
         EXPECT_EQ(size, c.size) << c.what;
-        crc_state crc = CRC_INIT;
-        EXPECT_TRUE(checksum_stream(c.stream, size, crc, cause)) << c.what;
-        EXPECT_EQ(crc, c.crc) << c.what;
+        unsigned char buffer[CHUNK_SIZE];
+        chunk_reader reader{.stream = c.stream, .size = size, .buffer = buffer, .buffer_size = sizeof buffer};
+        const pulled got = pull_all(reader);
+        EXPECT_EQ(got.last, chunk_status::end) << c.what;
+        EXPECT_EQ(got.bytes, c.bytes) << c.what << ": read from its start";
         std::fclose(c.stream);
     }
 }
 
-TEST(checksum_stream, a_read_error_is_a_failure_whether_or_not_the_size_is_known)
+TEST(next_chunk, a_read_error_is_a_failure_whether_or_not_the_size_is_known)
 {
-    for (std::int64_t size : {std::int64_t{5}, SIZE_UNKNOWN}) {
+    for (const bool direct : {false, true}) {
+        for (std::int64_t size : {std::int64_t{5}, SIZE_UNKNOWN}) {
+            const auto what = std::string(direct ? "direct" : "through the stream") + ", size " + std::to_string(size);
 #ifdef _WIN32
-        // There, reading a write-only stream is taken for its end, not an error.
-        if (size == SIZE_UNKNOWN) {
-            continue;
+            // There, reading a write-only stream is taken for its end, not an error.
+            if (!direct && size == SIZE_UNKNOWN) {
+                continue;
+            }
+#endif
+            // A name of its own in the temp folder, removed before anything is checked.
+            const auto path = std::filesystem::temp_directory_path() /
+                ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
+            std::FILE* write_only = std::fopen(path.string().c_str(), "wb");
+            ASSERT_NE(write_only, nullptr) << path;
+            std::fputs("12345", write_only);
+            std::rewind(write_only);
+            unsigned char buffer[CHUNK_SIZE];
+            chunk_reader reader{
+                .stream = write_only, .size = size, .buffer = buffer, .buffer_size = sizeof buffer, .direct = direct};
+            const pulled got = pull_all(reader);
+            std::fclose(write_only);
+            std::filesystem::remove(path);
+            EXPECT_EQ(got.last, chunk_status::failed) << what;
+#ifdef _WIN32
+            if (!direct) {
+                EXPECT_EQ(got.cause, CAUSE_ENDED_EARLY) << what; // there, its end
+                continue;
+            }
+#endif
+            EXPECT_GT(got.cause, 0) << what; // the system's own cause, not a short file's
         }
-#endif
-        // A name of its own in the temp folder, removed before anything is checked.
-        const auto path =
-            std::filesystem::temp_directory_path() / ("crc16-read_loop_test-" + std::to_string(std::random_device{}()));
-        std::FILE* write_only = std::fopen(path.string().c_str(), "wb");
-        ASSERT_NE(write_only, nullptr) << path;
-        std::fputs("12345", write_only);
-        std::rewind(write_only);
-        crc_state crc = CRC_INIT;
-        int cause = 0;
-        const bool read = checksum_stream(write_only, size, crc, cause);
-        std::fclose(write_only);
-        std::filesystem::remove(path);
-        EXPECT_FALSE(read) << "size " << size;
-#ifdef _WIN32
-        EXPECT_EQ(cause, CAUSE_ENDED_EARLY) << "size " << size; // there, its end
-#else
-        EXPECT_GT(cause, 0) << "size " << size; // the system's own cause, not a short file's
-#endif
     }
 }
 
@@ -161,10 +281,7 @@ std::string temp_file_holding(const std::string& bytes)
 
 TEST(checksum_range, reads_the_same_file_only_and_fails_short)
 {
-    std::string text;
-    for (int i = 0; text.size() < 3 * CHUNK_SIZE + 5; ++i) {
-        text += std::to_string(i);
-    }
+    const std::string text = text_of_length(3 * CHUNK_SIZE + 5);
     const std::string name = temp_file_holding(text);
     const std::string other = temp_file_holding(text);
     const auto buffers = std::make_unique<read_buffers>();

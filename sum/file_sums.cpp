@@ -1,0 +1,126 @@
+#include "file_sums.hpp"
+
+// Reads the stream from where it stands, straight from the system through
+// `direct` where it is given and the size is known, else a chunk at a time
+// through the stream, each of `models` folding every chunk into its own
+// state in `crcs` through `engine`; and closes it, unless it is standard
+// input. A result whose checksum is crcs[0], or why there is none; `length`,
+// the bytes read.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                                    crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length)
+{
+    unsigned char chunk[CHUNK_SIZE];
+    chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
+    if (direct != nullptr && size > 0) {
+        reader.buffer = direct;
+        reader.buffer_size = DIRECT_READ_SIZE;
+        reader.direct = true;
+    }
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
+    chunk_status status = chunk_status::chunk;
+    std::size_t got = 0;
+    int cause = 0;
+    while ((status = next_chunk(reader, got, cause)) == chunk_status::chunk) {
+        for (std::size_t i = 0; i < models.size(); ++i) {
+            crcs[i] = crc_update(*models[i], engine, crcs[i], reader.buffer, got);
+        }
+    }
+    length = reader.done;
+    if (status == chunk_status::failed) {
+        result = {file_stage::not_read, cause, CRC_ZERO};
+    }
+    if (!close_stream(stream, cause) && result.stage == file_stage::checksummed) {
+        result = {file_stage::not_read, cause, CRC_ZERO};
+    }
+    if (result.stage == file_stage::checksummed) {
+        result.crc = crcs[0];
+    }
+    return result;
+}
+
+// The same for one model, from the state `from`.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+                                    unsigned char* direct, crc_state from)
+{
+    const crc_model* const models[] = {&model};
+    std::int64_t length = 0;
+    return read_and_close(stream, size, models, engine, direct, &from, length);
+}
+
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+                             unsigned char* direct)
+{
+    file_checksum result = read_and_close(stream, size, model, engine, direct, crc_start(model));
+    if (result.stage == file_stage::checksummed) {
+        result.crc = crc_finish(model, result.crc);
+    }
+    return result;
+}
+
+file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length)
+{
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        crcs[i] = CRC_ZERO;
+    }
+    return read_and_close(stream, size, models, engine, direct, crcs, length);
+}
+
+// A stream just opened, or null (then `cause` says why), measured: a result
+// still marked checksummed where it may be read, else why not, the stream
+// then closed.
+static file_checksum measure_opened(std::FILE* stream, int cause, std::int64_t& size)
+{
+    if (stream == nullptr) {
+        return {file_stage::not_opened, cause, CRC_ZERO};
+    }
+    if (!measure_size(stream, size, cause)) {
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, cause, CRC_ZERO};
+    }
+    return {file_stage::checksummed, 0, CRC_ZERO};
+}
+
+std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed)
+{
+    std::FILE* stream = open_standard_input();
+    failed = measure_opened(stream, 0, size);
+    return failed.stage == file_stage::checksummed ? stream : nullptr;
+}
+
+std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity, file_checksum& failed)
+{
+    int cause = 0;
+    std::FILE* stream = open_identified(name, buffer, identity, cause);
+    // A regular file's size is known from its open; anything else, or a
+    // file that reports 0 bytes, such as those of /proc, is measured.
+    if (stream != nullptr && identity.regular && identity.size > 0) {
+        failed = {file_stage::checksummed, 0, CRC_ZERO};
+        return stream;
+    }
+    identity.regular = false;
+    failed = measure_opened(stream, cause, identity.size);
+    return failed.stage == file_stage::checksummed ? stream : nullptr;
+}
+
+file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
+                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers)
+{
+    // The file was opened once already: whatever fails now is a failure to
+    // read it, never a file that is not there.
+    int cause = 0;
+    file_identity now;
+    std::FILE* stream = open_identified(name, buffers.stream, now, cause);
+    if (stream == nullptr) {
+        return {file_stage::not_read, cause, CRC_ZERO};
+    }
+    if (!now.regular || now.device != identity.device || now.file != identity.file || now.size != identity.size) {
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, CAUSE_REPLACED, CRC_ZERO};
+    }
+    if (!seek_position(stream, offset, cause)) {
+        static_cast<void>(close_stream(stream, cause));
+        return {file_stage::not_read, cause, CRC_ZERO};
+    }
+    return read_and_close(stream, length, model, engine, buffers.direct, CRC_ZERO);
+}

@@ -1,0 +1,69 @@
+// crc16sum's reading of files: each opened and measured through files/, read
+// chunk after chunk (next_chunk), and folded by the engine, whole, in ranges,
+// or by several models at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+
+#include "crc16.hpp"
+#include "crc_model.hpp"
+#include "reading.hpp"
+
+// A regular file whose size is known is read straight from the system, in
+// reads of this many bytes into a buffer of the job's own, with no copy
+// through a stream's buffer and nothing cleared: the checksum is then a
+// small part of the cost of reading a file in the page cache. A whole
+// number of the engine's blocks and of the folds' groups.
+inline constexpr std::size_t DIRECT_READ_SIZE = 128 << 10;
+static_assert(DIRECT_READ_SIZE % CRC_BLOCK_SIZE == 0);
+
+// The buffers one job reads through: behind a stream, for the plain loop,
+// and its own, for a regular file.
+struct read_buffers {
+    stream_buffer stream;
+    unsigned char direct[DIRECT_READ_SIZE];
+};
+
+// What became of one file: its checksum, or the step that failed and why.
+enum class file_stage { checksummed, not_opened, not_read };
+struct file_checksum {
+    file_stage stage;
+    int cause; // 0 when checksummed
+    crc_state crc;
+};
+
+// Opens the file a name in UTF-8 names and measures it, behind `buffer`.
+// Null, with `failed` saying why, where that fails.
+std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_identity& identity,
+                         file_checksum& failed);
+
+// Standard input, from where it stands, measured as open_measured measures
+// a file; null, with `failed` saying why, where that fails.
+std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
+
+// Reads what was opened, from where it stands, for `size` bytes
+// (SIZE_UNKNOWN: to its end), and closes it, unless it is standard input:
+// its checksum by `model`, from crc_start to crc_finish. With `direct`, a
+// stream of known size is read straight from the system through it, in
+// reads of DIRECT_READ_SIZE; without, through the stream, a chunk at a time.
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+                             unsigned char* direct);
+
+// Reads what was opened, as finish_reading does, by each of `models` at
+// once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
+// `length`, how many bytes it held: what each model makes of a file read
+// once, whatever its initial value and final XOR.
+file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length);
+
+// The state that `length` bytes at `offset` of the file `name` named when
+// `identity` was taken leave when folded by `model` from CRC_ZERO, for
+// crc_combine to join: the file opened again, and refused with
+// CAUSE_REPLACED unless it is still the same file with the same size. A
+// range that comes up short fails as a short file does.
+file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
+                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers);
