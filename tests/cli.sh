@@ -343,14 +343,15 @@ sum-ranges)
     # whatever the number of jobs, what crc16 gives each file, in order; and
     # --check of that list agrees. At the smallest range the tests set
     # (CRC16SUM_RANGE_MINIMUM), at 1, 2, 3 and 8 jobs; and at the program's
-    # own (CRC16_RANGE_MINIMUM, from sum/jobs.hpp), at 1 and 3, where files
-    # of hundreds of MiB take no minutes: not under an emulator, nor where
-    # large files are skipped.
+    # own (CRC16_RANGE_MINIMUM, from sum/CMakeLists.txt), at 1 and 3, where
+    # files of hundreds of MiB take no minutes: not under an emulator, nor
+    # where large files are skipped.
     minimums=("$CRC16SUM_RANGE_MINIMUM")
     [ ${#emulator[@]} -gt 0 ] || [ -n "${CRC16_SKIP_LARGE:-}" ] || minimums+=(default)
     for minimum in "${minimums[@]}"; do
         job_counts=(1 2 3 8)
         if [ "$minimum" = default ]; then
+            [[ $CRC16_RANGE_MINIMUM =~ ^[1-9][0-9]*$ ]] || fail "CRC16_RANGE_MINIMUM is '$CRC16_RANGE_MINIMUM'"
             threshold=$((2 * CRC16_RANGE_MINIMUM))
             crc16sum=(env -u CRC16SUM_RANGE_MINIMUM "$sum_program")
             job_counts=(1 3)
