@@ -5,6 +5,7 @@
 // the final XOR.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -224,26 +225,51 @@ inline crc_state crc_update(const crc_model& model, crc_engine engine, crc_state
     }
 }
 
-// The check value: the checksum of the nine ASCII digits "123456789", one
-// byte at a time.
-constexpr crc_state crc_check_value(const crc_model& model)
+// The state that the nine ASCII digits "123456789" leave, one byte at a
+// time, then the bytes that follow them: in the order of the model's state,
+// as crc_finish takes it.
+constexpr crc_state crc_digits_stepped(const crc_model& model, std::span<const unsigned char> after)
 {
     crc_state crc = model.refin ? crc_start(model) : crc_swap(crc_start(model));
     for (const char digit : std::string_view("123456789")) {
         crc = crc_step(model.table.data(), crc, static_cast<unsigned char>(digit));
     }
-    return crc_finish(model, model.refin ? crc : crc_swap(crc));
+    for (const unsigned char byte : after) {
+        crc = crc_step(model.table.data(), crc, byte);
+    }
+    return model.refin ? crc : crc_swap(crc);
+}
+
+// The check value: the checksum of the nine digits.
+constexpr crc_state crc_check_value(const crc_model& model) { return crc_finish(model, crc_digits_stepped(model, {})); }
+
+// The residue, as the catalogue gives it: the state that a message followed
+// by its checksum leaves, before the final XOR, turned over as the checksum
+// is. The checksum follows in the order it is sent: its low byte first where
+// it comes out reflected, its high byte first otherwise. Where refin and
+// refout agree, every message leaves the same, the final XOR carried through
+// sixteen more bits: 0x0000 for a model without one. The message here is the
+// nine digits.
+constexpr crc_state crc_residue(const crc_model& model)
+{
+    const crc_state check = crc_check_value(model);
+    const auto high = static_cast<unsigned char>(check >> 8), low = static_cast<unsigned char>(check & 0xFFU);
+    const std::array<unsigned char, 2> sent = model.refout ? std::array{low, high} : std::array{high, low};
+    return static_cast<crc_state>(crc_finish(model, crc_digits_stepped(model, sent)) ^ model.xorout);
 }
 
 // A row of the catalogue of CRC-16 models: the model (named), the other
-// names it is known by, separated by commas, and its published check value.
+// names it is known by, separated by commas, and its published check value
+// and residue.
 struct crc_catalogue_entry {
     crc_model model;
     const char* aliases;
     crc_state check;
+    crc_state residue;
 };
 
-// The catalogue's 31 CRC-16 models, in its order (by name), CRC-16/ARC first.
+// The catalogue's CRC-16 models (checksum/catalogue.tsv), in its order (by
+// name), CRC-16/ARC first.
 std::span<const crc_catalogue_entry> crc_catalogue();
 
 // CRC-16/ARC, as a model.

@@ -1,10 +1,10 @@
 // crc16sum --identify: which catalogued models give every checksum of some
 // lists, as written or with the two bytes of each swapped.
 //
-// Each file is read once for all 31 models. A model's checksum is its
-// initial value carried through the file's length, XOR the state the bytes
-// leave from zero, then finished; only that state needs the bytes, and it
-// depends only on the polynomial and the bit order. So one fold for each
+// Each file is read once for all the catalogue's models. A model's checksum
+// is its initial value carried through the file's length, XOR the state the
+// bytes leave from zero, then finished; only that state needs the bytes,
+// and it depends only on the polynomial and the bit order. So one fold for each
 // pair of those (15 in the catalogue) serves every model that shares it.
 #pragma once
 

@@ -27,7 +27,8 @@
 // folds, whose checksum costs less than the reads do, and with the table
 // (doc/performance.md). A multiple of the engine's block, as every range's
 // start and length is but the last's; so is any other minimum, rounded down.
-inline constexpr std::int64_t RANGE_MINIMUM = 64 << 20;
+// Its value is set in sum/CMakeLists.txt, which hands it to the tests too.
+inline constexpr std::int64_t RANGE_MINIMUM = CRC16_RANGE_MINIMUM;
 static_assert(RANGE_MINIMUM % CRC_BLOCK_SIZE == 0);
 
 // How many ranges a file of `size` bytes (SIZE_UNKNOWN: not a regular file)

@@ -105,11 +105,13 @@ bool read_parameters(std::string_view text, crc_model& model, std::string& error
 std::string format_parameters(const crc_catalogue_entry& entry)
 {
     const crc_model& model = entry.model;
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X name=\"%s\"",
+    // The numbers take the same room whatever their values; the name, as
+    // long as it is, goes on after them.
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers,
+                  "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X residue=0x%04X",
                   static_cast<unsigned>(model.poly), static_cast<unsigned>(model.init), model.refin ? "true" : "false",
                   model.refout ? "true" : "false", static_cast<unsigned>(model.xorout),
-                  static_cast<unsigned>(entry.check), model.name);
-    return line;
+                  static_cast<unsigned>(entry.check), static_cast<unsigned>(entry.residue));
+    return std::string(numbers) + " name=\"" + model.name + "\"";
 }

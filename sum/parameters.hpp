@@ -18,7 +18,7 @@
 bool read_parameters(std::string_view text, crc_model& model, std::string& error);
 
 // A catalogued model in that form, as the catalogue writes it: the
-// parameters, the check value and the name in quotes.
+// parameters, the check value, the residue and the name in quotes.
 std::string format_parameters(const crc_catalogue_entry& entry);
 
 // Whether `text` gives parameters, not a name: a name never holds '='.
