@@ -1,21 +1,27 @@
 // The catalogue of CRC-16 models: the parameters, check values and aliases
-// that the public catalogue of CRC models publishes for width 16, copied in
-// by hand. Each row's table is made when the program is built, and its check
-// value is held to the one the row gives: a mistyped parameter fails the
-// build, and the compiler names the row.
+// that the public catalogue of CRC models publishes for width 16. Each row's
+// table is made when the program is built, and its check value is held to
+// the one the row gives: a mistyped parameter fails the build, and the
+// compiler names the row.
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <utility>
 
-#include "crc_model.hpp"
+#include "model.hpp"
 
 namespace {
 
-constexpr crc_catalogue_entry row(const char* name, crc_state poly, crc_state init, bool refin, bool refout,
-                                  crc_state xorout, crc_state check, const char* aliases)
+// A row as the catalogue gives it: the model, and the check value it publishes.
+struct row_of_catalogue {
+    crc_model model;
+    crc_state check;
+};
+
+constexpr row_of_catalogue row(const char* name, crc_state poly, crc_state init, bool refin, bool refout,
+                               crc_state xorout, crc_state check, const char* aliases)
 {
-    return {crc_make_model(name, poly, init, refin, refout, xorout), aliases, check};
+    return {crc_make_model(name, aliases, {poly, init, refin, refout, xorout}), check};
 }
 
 // name, poly, init, refin, refout, xorout, check, aliases; a row a line, as
@@ -59,7 +65,7 @@ constexpr std::array CATALOGUE = {
 // Each row's check value, as its parameters make it, is the one it gives.
 template <std::size_t ROW> constexpr bool check_holds()
 {
-    static_assert(crc_check_value(CATALOGUE[ROW].model) == CATALOGUE[ROW].check, "a row's parameters miss its check");
+    static_assert(CATALOGUE[ROW].model.check == CATALOGUE[ROW].check, "a row's parameters miss its check");
     static_assert(CATALOGUE[ROW].model.fold.hold, "a row's fold constants disagree with crc_shift_factor");
     return true;
 }
@@ -70,7 +76,6 @@ template <std::size_t... ROWS> constexpr bool every_check_holds(std::index_seque
 }
 
 static_assert(every_check_holds(std::make_index_sequence<CATALOGUE.size()>()));
-static_assert(CATALOGUE.size() == 31);
 static_assert(CATALOGUE[0].model.table == crc_table, "CRC-16/ARC comes first, with crc16's own table");
 
 // Whether two names are the same, letters in either case.
@@ -89,22 +94,34 @@ bool same_name(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::span<const crc_catalogue_entry> crc_catalogue() { return CATALOGUE; }
+std::size_t crc_catalogue_size() { return CATALOGUE.size(); }
+
+const crc_model& crc_catalogue_model(std::size_t index) { return CATALOGUE[index].model; }
 
 const crc_model& crc_arc() { return CATALOGUE[0].model; }
 
 const crc_model* crc_find_model(std::string_view name)
 {
-    for (const crc_catalogue_entry& entry : CATALOGUE) {
+    for (const row_of_catalogue& entry : CATALOGUE) {
         if (same_name(name, entry.model.name)) {
             return &entry.model;
         }
-        for (std::string_view aliases = entry.aliases; !aliases.empty();) {
+        for (std::string_view aliases = entry.model.aliases; !aliases.empty();) {
             const std::size_t comma = std::min(aliases.find(','), aliases.size());
             if (same_name(name, aliases.substr(0, comma))) {
                 return &entry.model;
             }
             aliases.remove_prefix(std::min(comma + 1, aliases.size()));
+        }
+    }
+    return nullptr;
+}
+
+const crc_model* crc_catalogued_model(const crc_parameters& parameters)
+{
+    for (const row_of_catalogue& entry : CATALOGUE) {
+        if (entry.model.parameters == parameters) {
+            return &entry.model;
         }
     }
     return nullptr;
