@@ -69,7 +69,7 @@ void direct_reads(benchmark::State& state, const char* path, bool advise)
             state.SkipWithError("cannot open CRC16_BENCH_FILE");
             break;
         }
-        const file_checksum got = finish_reading(stream, identity.size, model, crc_fastest_engine(), buffers->direct);
+        const file_checksum got = finish_reading(stream, identity.size, model, buffers->direct);
         benchmark::DoNotOptimize(got);
     }
 }
@@ -93,7 +93,7 @@ void mapped(benchmark::State& state, const char* path)
             break;
         }
         const crc_state crc =
-            crc_update(model, crc_fastest_engine(), crc_start(model), static_cast<const unsigned char*>(at), size);
+            crc_update(model, crc_start(model), static_cast<const unsigned char*>(at), size);
         benchmark::DoNotOptimize(crc);
         munmap(at, size);
         close(file);

@@ -11,8 +11,8 @@
 //   normal plain loop / IBM-3740,
 // for bench/run.sh to gather across programs. Then, where the processor has
 // a carry-less multiply, each fold that runs against the table engine, both
-// by the same model, round by round: a line per size, "fold SIZE" (or "wide
-// SIZE", the fold two blocks at a time), then the medians of table / fold for
+// by the same model, round by round: a line per size, "fold-128 SIZE" (or
+// fold-256, fold-512, by the width it folds), then the medians of table / fold for
 // MODBUS and for IBM-3740, and the fold's rate for MODBUS in MiB/s.
 //
 // With FLOOR, it is the guard of the fast path: in each bit order, the
@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "crc_engine.hpp"
 #include "crc_model.hpp"
 #include "plain_loop.hpp"
 
@@ -55,17 +56,20 @@ const char* untimed_build()
 #endif
 }
 
-// What is timed: crc_update, the plain loop, a model's engine, the normal
-// plain loop.
-enum class timed { engine, plain, model, plain_normal, fold, wide_fold, widest_fold };
+// What is timed: crc_update, the plain loop, a model through one engine,
+// the normal plain loop.
+enum class timed { engine, plain, model, plain_normal };
 
-// Seconds to fold BYTES_PER_TIMING bytes, `buffer` after `buffer`, the way `how` says.
-double seconds(timed how, const crc_model& model, const std::vector<unsigned char>& buffer)
+// Seconds to take BYTES_PER_TIMING bytes, `buffer` after `buffer`, the way
+// `how` says; a model through `engine`.
+double seconds(timed how, const crc_model& model, const std::vector<unsigned char>& buffer,
+               crc_engine engine = crc_engine::table)
 {
-    // The textbook table of the normal order, whose entries the model keeps swapped.
+    // The textbook table of the normal order, whose entries the engine keeps swapped.
+    const crc_lookup swapped = crc_make_table(crc_parameters_of(model).poly, false);
     crc_lookup normal_table{};
     for (std::size_t n = 0; n < normal_table.size(); ++n) {
-        normal_table[n] = crc_swap(model.table[n]);
+        normal_table[n] = crc_swap(swapped[n]);
     }
     volatile crc_state sink = 0;
     crc_state crc =
@@ -75,11 +79,8 @@ double seconds(timed how, const crc_model& model, const std::vector<unsigned cha
         switch (how) {
         case timed::engine: crc = crc_update(crc, buffer.data(), buffer.size()); break;
         case timed::plain: crc = plain_loop(crc, buffer.data(), buffer.size()); break;
-        case timed::model: crc = crc_update(model, crc, buffer.data(), buffer.size()); break;
+        case timed::model: crc = crc_update_by(engine, model, crc, buffer.data(), buffer.size()); break;
         case timed::plain_normal: crc = plain_loop_normal(normal_table, crc, buffer.data(), buffer.size()); break;
-        case timed::fold: crc = crc_fold(model, crc, buffer.data(), buffer.size()); break;
-        case timed::wide_fold: crc = crc_wide_fold(model, crc, buffer.data(), buffer.size()); break;
-        case timed::widest_fold: crc = crc_widest_fold(model, crc, buffer.data(), buffer.size()); break;
         }
     }
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
@@ -129,36 +130,35 @@ struct fold_medians {
     double rate;      // the fold by MODBUS, MiB/s
 };
 
-fold_medians measure_fold(timed fold, std::size_t size, int rounds)
+fold_medians measure_fold(crc_engine fold, std::size_t size, int rounds)
 {
     const crc_model& modbus = *crc_find_model("CRC-16/MODBUS");
     const crc_model& ibm = *crc_find_model("CRC-16/IBM-3740");
     const auto buffer = bench_bytes(size);
     std::vector<double> reflected, normal, rates;
     for (int round = 0; round < rounds; ++round) {
-        const double fold_modbus = seconds(fold, modbus, buffer);
+        const double fold_modbus = seconds(timed::model, modbus, buffer, fold);
         reflected.push_back(seconds(timed::model, modbus, buffer) / fold_modbus);
-        const double fold_ibm = seconds(fold, ibm, buffer);
+        const double fold_ibm = seconds(timed::model, ibm, buffer, fold);
         normal.push_back(seconds(timed::model, ibm, buffer) / fold_ibm);
         rates.push_back(static_cast<double>(BYTES_PER_TIMING) / fold_modbus / (1U << 20));
     }
     return {median(reflected), median(normal), median(rates)};
 }
 
-// The lines of one fold, "fold" or "wide" and the size, and, with a floor,
+// The lines of one fold, by its width, and the size, and, with a floor,
 // whether it held at 1 KiB.
 bool report_fold(crc_engine engine, int rounds, double floor)
 {
-    const timed how = engine == crc_engine::widest_fold ? timed::widest_fold
-        : engine == crc_engine::wide_fold               ? timed::wide_fold
-                                                        : timed::fold;
-    const char* name = engine == crc_engine::widest_fold ? "widest" : engine == crc_engine::wide_fold ? "wide" : "fold";
+    const char* name = engine == crc_engine::fold_512 ? "fold-512"
+        : engine == crc_engine::fold_256              ? "fold-256"
+                                                      : "fold-128";
     bool held = true;
     for (std::size_t size : {std::size_t{64}, std::size_t{1024}, std::size_t{64} << 10, std::size_t{1} << 20}) {
         const bool guarded = floor > 0.0 && size == 1024;
-        fold_medians got = measure_fold(how, size, rounds);
+        fold_medians got = measure_fold(engine, size, rounds);
         for (int tried = 1; guarded && std::min(got.reflected, got.normal) < floor && tried < GUARD_TRIES; ++tried) {
-            got = measure_fold(how, size, rounds);
+            got = measure_fold(engine, size, rounds);
         }
         std::printf("%s %zu %.3f %.3f %.0f\n", name, size, got.reflected, got.normal, got.rate);
         if (guarded && std::min(got.reflected, got.normal) < floor) {
@@ -175,7 +175,7 @@ bool report_fold(crc_engine engine, int rounds, double floor)
 bool report_folds(int rounds, double floor)
 {
     bool held = true;
-    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold, crc_engine::widest_fold}) {
+    for (const crc_engine engine : {crc_engine::fold_128, crc_engine::fold_256, crc_engine::fold_512}) {
         if (crc_engine_runs(engine)) {
             held = report_fold(engine, rounds, floor) && held;
         }
@@ -195,7 +195,7 @@ int main(int argc, char** argv)
         return 77;
     }
     if (fold_floor > 0.0 && floor <= 0.0) {
-        if (!crc_engine_runs(crc_engine::fold)) {
+        if (!crc_engine_runs(crc_engine::fold_128)) {
             std::printf("skipped: this processor has no carry-less multiply for the fold\n");
             return 77;
         }

@@ -68,7 +68,7 @@ engines() {
                 "${!i}" "$size" "$(column_median 4)" "$(column_median 5)" "$(column_median 6)"
         done
         # Each fold that ran, against the table engine by the same model.
-        for fold in fold wide widest; do
+        for fold in fold-128 fold-256 fold-512; do
             for size in 64 1024 65536 1048576; do
                 fold_median() { awk -v f="$fold" -v s="$size" -v c="$1" '$1 == f && $2 == s {print $c}' "$work/engine.$i" | median; }
                 [ -n "$(awk -v f="$fold" '$1 == f' "$work/engine.$i")" ] || continue

@@ -9,14 +9,22 @@
 #include <array>
 #include <cctype>
 
-#include "crc_model.hpp"
+#include "model.hpp"
 
 namespace {
 
-constexpr crc_catalogue_entry row(const char* name, crc_state poly, crc_state init, bool refin, bool refout,
-                                  crc_state xorout, crc_state check, crc_state residue, const char* aliases)
+// A row as the catalogue gives it: the model, and the check value and
+// residue it publishes.
+struct row_of_catalogue {
+    crc_model model;
+    crc_state check;
+    crc_state residue;
+};
+
+constexpr row_of_catalogue row(const char* name, crc_state poly, crc_state init, bool refin, bool refout,
+                               crc_state xorout, crc_state check, crc_state residue, const char* aliases)
 {
-    return {crc_make_model(name, poly, init, refin, refout, xorout), aliases, check, residue};
+    return {crc_make_model(name, aliases, {poly, init, refin, refout, xorout}), check, residue};
 }
 
 // name, poly, init, refin, refout, xorout, check, residue, aliases
@@ -46,22 +54,34 @@ bool same_name(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::span<const crc_catalogue_entry> crc_catalogue() { return CATALOGUE; }
+std::size_t crc_catalogue_size() { return CATALOGUE.size(); }
+
+const crc_model& crc_catalogue_model(std::size_t index) { return CATALOGUE[index].model; }
 
 const crc_model& crc_arc() { return CATALOGUE[0].model; }
 
 const crc_model* crc_find_model(std::string_view name)
 {
-    for (const crc_catalogue_entry& entry : CATALOGUE) {
+    for (const row_of_catalogue& entry : CATALOGUE) {
         if (same_name(name, entry.model.name)) {
             return &entry.model;
         }
-        for (std::string_view aliases = entry.aliases; !aliases.empty();) {
+        for (std::string_view aliases = entry.model.aliases; !aliases.empty();) {
             const std::size_t comma = std::min(aliases.find(','), aliases.size());
             if (same_name(name, aliases.substr(0, comma))) {
                 return &entry.model;
             }
             aliases.remove_prefix(std::min(comma + 1, aliases.size()));
+        }
+    }
+    return nullptr;
+}
+
+const crc_model* crc_catalogued_model(const crc_parameters& parameters)
+{
+    for (const row_of_catalogue& entry : CATALOGUE) {
+        if (entry.model.parameters == parameters) {
+            return &entry.model;
         }
     }
     return nullptr;

@@ -1,11 +1,13 @@
-// Why the lanes give the same checksum as one byte after another.
+// The table engine: CRC-16/ARC's crc_update, crc16's whole engine, and every
+// model's where no fold runs. Why its lanes give the same checksum as one
+// byte after another:
 //
 // From a state of zero and with no final XOR, the checksum is linear: the
 // state after bytes A then B is shift(state after A, |B|) XOR (the state B
-// leaves when folded into 0), where shift carries a state through |B| zero
+// leaves from 0), where shift carries a state through |B| zero
 // bytes and equals a multiplication by x^(8|B|) modulo the polynomial.
 // So a block cut into CRC_LANES stretches of CRC_LANE_LENGTH bytes can be
-// folded as independent chains: the first from the caller's state, the rest
+// taken as independent chains: the first from the caller's state, the rest
 // from 0. They are then joined in order: state = lane 0, and for each later
 // lane, state = state * x^(8 * CRC_LANE_LENGTH) XOR that lane. Each byte
 // still costs one look-up, one shift and two XORs on the same table; only the
@@ -25,8 +27,7 @@
 // The same code serves both bit orders, as a template over the order, with
 // the table and the block's join constant handed in: CRC-16/ARC's own for
 // crc_update, a model's for every other.
-#include "crc16.hpp"
-#include "crc_model.hpp"
+#include "model.hpp"
 
 static_assert(sizeof(crc_table) == 512);
 static_assert(crc_table[0] == 0x0000 && crc_table[1] == 0xC0C1 && crc_table[2] == 0xC181);
@@ -35,19 +36,19 @@ static_assert(crc_table[3] == 0x0140 && crc_table[128] == 0xA001 && crc_table[25
 namespace {
 
 // CRC-16/ARC's join constant, x^(8 * CRC_LANE_LENGTH) mod P, from products...
-constexpr crc_state JOIN = crc_shift_factor(CRC_LANE_LENGTH);
+constexpr crc_state JOIN = crc_shift_factor<true>(crc_table.data(), CRC_LANE_LENGTH);
 
 // ...and, another way, from the byte step: CRC_ONE carried through the same
 // number of zero bytes.
-static_assert(JOIN == crc_shift(CRC_ONE, CRC_LANE_LENGTH));
-static_assert(crc_mulmod(CRC_ONE, JOIN) == JOIN && crc_mulmod(JOIN, CRC_ONE) == JOIN);
+static_assert(JOIN == crc_shift(crc_table.data(), CRC_ONE, CRC_LANE_LENGTH));
+static_assert(crc_mulmod<true>(crc_table.data(), CRC_ONE, JOIN) == JOIN);
 
 // LANES stretches of `length` bytes from `data`, side by side: the first
 // carries `crc` on, the others start from 0; then joined in order, each
 // multiplied by `join`, which must be x^(8 * length), before the next is
 // added.
 template <bool REFLECTED, std::size_t LANES>
-[[gnu::always_inline]] inline crc_state fold_lanes(const crc_state* table, crc_state crc, const unsigned char* data,
+[[gnu::always_inline]] inline crc_state take_lanes(const crc_state* table, crc_state crc, const unsigned char* data,
                                                    std::size_t length, crc_state join)
 {
     crc_state lane[LANES] = {crc};
@@ -72,11 +73,11 @@ template <bool REFLECTED>
 {
     crc = crc_stepped<REFLECTED>(crc);
     for (; count >= CRC_BLOCK_SIZE; data += CRC_BLOCK_SIZE, count -= CRC_BLOCK_SIZE) {
-        crc = fold_lanes<REFLECTED, CRC_LANES>(table, crc, data, CRC_LANE_LENGTH, block_join);
+        crc = take_lanes<REFLECTED, CRC_LANES>(table, crc, data, CRC_LANE_LENGTH, block_join);
     }
     if (count >= CRC_SHORT_MINIMUM) {
         const std::size_t length = count / CRC_SHORT_LANES;
-        crc = fold_lanes<REFLECTED, CRC_SHORT_LANES>(table, crc, data, length,
+        crc = take_lanes<REFLECTED, CRC_SHORT_LANES>(table, crc, data, length,
                                                      crc_shift_factor<REFLECTED>(table, length));
         data += length * CRC_SHORT_LANES;
         count -= length * CRC_SHORT_LANES;
@@ -94,9 +95,9 @@ crc_state crc_update(crc_state crc, const unsigned char* data, std::size_t count
     return update<true>(crc_table.data(), JOIN, crc, data, count);
 }
 
-crc_state crc_update(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+crc_state crc_table_update(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
-    if (model.refin) {
+    if (model.parameters.refin) {
         return update<true>(model.table.data(), model.block_join, crc, data, count);
     }
     return update<false>(model.table.data(), model.block_join, crc, data, count);

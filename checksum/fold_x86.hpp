@@ -1,13 +1,13 @@
-// What the carry-less folds of fold_x86.cpp and fold_x86_wide.cpp share: the
-// loading of blocks, the fold of one 128-bit accumulator across blocks, and
-// the reduction of the last one to the state, each marked for the
-// instructions it uses (PCLMULQDQ, SSSE3, SSE4.1). Included by those two
-// sources alone, and only for x86.
+// What the x86 folds of 128, 256 and 512 bits share: the loading of blocks,
+// the fold of one 128-bit accumulator across blocks, and the reduction of
+// the last one to the state, each marked for the instructions it uses
+// (PCLMULQDQ, SSSE3, SSE4.1). Included by those three sources alone.
 #pragma once
 
 #include <immintrin.h>
 
-#include "crc_model.hpp"
+#include "crc_engine.hpp"
+#include "model.hpp"
 
 // 8 accumulators where there are 16 vector registers, 4 where there are 8.
 constexpr std::size_t ACCUMULATORS = sizeof(void*) >= 8 ? 8 : 4;

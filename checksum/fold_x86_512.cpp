@@ -1,5 +1,5 @@
 // The carry-less fold on x86 four blocks at a time: the same fold as
-// fold_x86.cpp, its accumulators 512 bits wide, each multiply (VPCLMULQDQ
+// fold_x86_128.cpp, its accumulators 512 bits wide, each multiply (VPCLMULQDQ
 // on AVX-512's registers, with AVX-512BW's shuffle and a three-way XOR)
 // carrying four 16-byte blocks at once. Only this file holds those
 // instructions; crc_engine_runs asks the processor, and its system, whether
@@ -12,7 +12,8 @@
 // last, a whole register at a time, its four blocks onto its last one, and
 // the 128-bit fold goes on with whatever whole blocks are left, and reduces.
 // Inputs shorter than a step go to the wide fold.
-#include "crc_model.hpp"
+#include "crc_engine.hpp"
+#include "model.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -39,10 +40,10 @@ template <int LANE> WIDEST_TARGET __m128i lane(__m512i blocks)
     return _mm512_maskz_extracti32x4_epi32(0xF, blocks, LANE);
 }
 
-constexpr std::size_t LANES = 4, VECTORS = 4, STEP = VECTORS * LANES * BLOCK;
+constexpr std::size_t BLOCKS = 4, VECTORS = 4, STEP = VECTORS * BLOCKS * BLOCK;
 
 // Four blocks, each as its polynomial: each reversed for a normal model.
-template <bool REFLECTED> WIDEST_TARGET __m512i load_lanes(const unsigned char* at)
+template <bool REFLECTED> WIDEST_TARGET __m512i load_blocks(const unsigned char* at)
 {
     const __m512i blocks = _mm512_loadu_si512(at);
     if constexpr (REFLECTED) {
@@ -54,7 +55,7 @@ template <bool REFLECTED> WIDEST_TARGET __m512i load_lanes(const unsigned char* 
 }
 
 // The constants that carry a block across `blocks` blocks, for each of four.
-WIDEST_TARGET __m512i across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+WIDEST_TARGET __m512i across_blocks(const crc_fold_constants& constants, std::size_t blocks)
 {
     return broadcast(load(constants.across[blocks - 1]));
 }
@@ -80,9 +81,9 @@ WIDEST_TARGET crc_state fold_steps(const crc_model& model, crc_state crc, const 
 {
     const crc_fold_constants& constants = model.fold;
     const __m512i first =
-        _mm512_xor_si512(load_lanes<REFLECTED>(data), _mm512_zextsi128_si512(state_block<REFLECTED>(crc)));
-    const __m512i last = fold_side_by_side<REFLECTED, VECTORS, LANES>(constants, first, data, count);
-    // Block j of the last carried onto its last, across LANES - 1 - j.
+        _mm512_xor_si512(load_blocks<REFLECTED>(data), _mm512_zextsi128_si512(state_block<REFLECTED>(crc)));
+    const __m512i last = fold_side_by_side<REFLECTED, VECTORS, BLOCKS>(constants, first, data, count);
+    // Block j of the last carried onto its last, across BLOCKS - 1 - j.
     __m128i acc = lane<3>(last);
     acc = fold_x86::fold_across(lane<0>(last), load(constants.across[2]), acc);
     acc = fold_x86::fold_across(lane<1>(last), load(constants.across[1]), acc);
@@ -92,14 +93,14 @@ WIDEST_TARGET crc_state fold_steps(const crc_model& model, crc_state crc, const 
 
 } // namespace
 
-WIDEST_ENTRY crc_state crc_widest_fold(const crc_model& model, crc_state crc, const unsigned char* data,
-                                       std::size_t count)
+WIDEST_ENTRY crc_state crc_fold_512(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
     if (count < STEP) {
-        return crc_wide_fold(model, crc, data, count);
+        return crc_fold_256(model, crc, data, count);
     }
-    crc = model.refin ? fold_steps<true>(model, crc, data, count) : fold_steps<false>(model, crc, data, count);
-    return crc_update(model, crc, data, count);
+    crc =
+        model.parameters.refin ? fold_steps<true>(model, crc, data, count) : fold_steps<false>(model, crc, data, count);
+    return crc_table_update(model, crc, data, count);
 }
 
 #endif

@@ -70,7 +70,7 @@ job job_of_line(const options& opts, sum_line line, const std::string& list, job
     work.model = opts.identify ? nullptr : model_of_entry(opts, line.tag);
     const bool weighable = opts.identify ? line.tag.empty() : work.model != nullptr;
     if (opts.identify) {
-        work.folds = catalogue_folds().folds;
+        work.readers = catalogue_groups().readers;
     }
     // Standard input holds the rest of a list read from it, not a file's
     // bytes: such an entry is no entry.

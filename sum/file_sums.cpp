@@ -7,7 +7,7 @@
 // input. A result whose checksum is crcs[0], or why there is none; `length`,
 // the bytes read.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length)
+                                    unsigned char* direct, crc_state* crcs, std::int64_t& length)
 {
     unsigned char chunk[CHUNK_SIZE];
     chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
@@ -22,7 +22,7 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
     int cause = 0;
     while ((status = next_chunk(reader, got, cause)) == chunk_status::chunk) {
         for (std::size_t i = 0; i < models.size(); ++i) {
-            crcs[i] = crc_update(*models[i], engine, crcs[i], reader.buffer, got);
+            crcs[i] = crc_update(*models[i], crcs[i], reader.buffer, got);
         }
     }
     length = reader.done;
@@ -39,31 +39,31 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
 }
 
 // The same for one model, from the state `from`.
-static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model,
                                     unsigned char* direct, crc_state from)
 {
     const crc_model* const models[] = {&model};
     std::int64_t length = 0;
-    return read_and_close(stream, size, models, engine, direct, &from, length);
+    return read_and_close(stream, size, models, direct, &from, length);
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model,
                              unsigned char* direct)
 {
-    file_checksum result = read_and_close(stream, size, model, engine, direct, crc_start(model));
+    file_checksum result = read_and_close(stream, size, model, direct, crc_start(model));
     if (result.stage == file_stage::checksummed) {
         result.crc = crc_finish(model, result.crc);
     }
     return result;
 }
 
-file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length)
+file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           unsigned char* direct, crc_state* crcs, std::int64_t& length)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;
     }
-    return read_and_close(stream, size, models, engine, direct, crcs, length);
+    return read_and_close(stream, size, models, direct, crcs, length);
 }
 
 // A stream just opened, or null (then `cause` says why), measured: a result
@@ -104,7 +104,7 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers)
+                             std::int64_t length, const crc_model& model, read_buffers& buffers)
 {
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
@@ -122,5 +122,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return read_and_close(stream, length, model, engine, buffers.direct, CRC_ZERO);
+    return read_and_close(stream, length, model, buffers.direct, CRC_ZERO);
 }

@@ -50,15 +50,15 @@ std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
 // its checksum by `model`, from crc_start to crc_finish. With `direct`, a
 // stream of known size is read straight from the system through it, in
 // reads of DIRECT_READ_SIZE; without, through the stream, a chunk at a time.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, crc_engine engine,
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model,
                              unsigned char* direct);
 
 // Reads what was opened, as finish_reading does, by each of `models` at
 // once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
 // `length`, how many bytes it held: what each model makes of a file read
 // once, whatever its initial value and final XOR.
-file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           crc_engine engine, unsigned char* direct, crc_state* crcs, std::int64_t& length);
+file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                           unsigned char* direct, crc_state* crcs, std::int64_t& length);
 
 // The state that `length` bytes at `offset` of the file `name` named when
 // `identity` was taken leave when folded by `model` from CRC_ZERO, for
@@ -66,4 +66,4 @@ file_checksum fold_several(std::FILE* stream, std::int64_t size, std::span<const
 // CAUSE_REPLACED unless it is still the same file with the same size. A
 // range that comes up short fails as a short file does.
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, crc_engine engine, read_buffers& buffers);
+                             std::int64_t length, const crc_model& model, read_buffers& buffers);

@@ -7,7 +7,7 @@
 
 #include "crc_model.hpp"
 #include "output.hpp"
-#include "parameters.hpp"
+#include "crc_parameters.hpp"
 
 void print_help()
 {
@@ -62,9 +62,10 @@ void print_help()
                "Models, with their aliases:\n",
                stdout);
     // Each name, and its aliases beside it, as many to a line as fit in 79 columns.
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        std::string line = std::string("  ") + entry.model.name;
-        for (std::string_view aliases = entry.aliases; !aliases.empty();) {
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        std::string line = std::string("  ") + crc_name_of(model);
+        for (std::string_view aliases = crc_aliases_of(model); !aliases.empty();) {
             const std::size_t comma = std::min(aliases.find(','), aliases.size());
             const std::string_view alias = aliases.substr(0, comma);
             aliases.remove_prefix(std::min(comma + 1, aliases.size()));
@@ -92,7 +93,9 @@ void print_help()
 
 void list_models()
 {
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        std::printf("%s\n", format_parameters(entry).c_str());
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        char form[CRC_PARAMETER_FORM_SIZE];
+        crc_format_parameters(crc_catalogue_model(row), form);
+        std::printf("%s\n", form);
     }
 }

@@ -1,37 +1,38 @@
 #include "identify.hpp"
 
-identify_folds make_identify_folds()
+identify_groups make_identify_groups()
 {
-    identify_folds made;
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        std::size_t fold = 0;
-        while (fold < made.folds.size() &&
-               (made.folds[fold]->poly != entry.model.poly || made.folds[fold]->refin != entry.model.refin)) {
-            ++fold;
+    identify_groups made;
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        const crc_parameters& p = crc_parameters_of(model);
+        std::size_t group = 0;
+        while (group < made.readers.size() && (crc_parameters_of(*made.readers[group]).poly != p.poly ||
+                                               crc_parameters_of(*made.readers[group]).refin != p.refin)) {
+            ++group;
         }
-        if (fold == made.folds.size()) {
-            made.folds.push_back(&entry.model);
+        if (group == made.readers.size()) {
+            made.readers.push_back(&model);
         }
-        made.fold_of.push_back(fold);
+        made.group_of.push_back(group);
     }
     return made;
 }
 
 identify_verdict open_verdict()
 {
-    const std::size_t models = crc_catalogue().size();
+    const std::size_t models = crc_catalogue_size();
     return {std::vector<char>(models, 1), std::vector<char>(models, 1), 0};
 }
 
-void weigh_entry(const identify_folds& folds, const std::vector<crc_state>& states, std::int64_t length,
+void weigh_entry(const identify_groups& groups, const std::vector<crc_state>& states, std::int64_t length,
                  crc_state expected, identify_verdict& verdict)
 {
-    const auto catalogue = crc_catalogue();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        const crc_model& model = catalogue[i].model;
-        const crc_state from_start =
-            crc_mulmod(model, crc_start(model), crc_shift_factor(model, static_cast<std::uint64_t>(length)));
-        const crc_state made = crc_finish(model, static_cast<crc_state>(from_start ^ states[folds.fold_of[i]]));
+    for (std::size_t i = 0; i < crc_catalogue_size(); ++i) {
+        const crc_model& model = crc_catalogue_model(i);
+        // The initial value carried through the length, joined to what the bytes left from zero.
+        const crc_state made = crc_finish(
+            model, crc_combine(model, crc_start(model), states[groups.group_of[i]], static_cast<std::uint64_t>(length)));
         verdict.as_written[i] = static_cast<char>(verdict.as_written[i] != 0 && made == expected);
         verdict.swapped[i] = static_cast<char>(verdict.swapped[i] != 0 && made == crc_swap(expected));
     }
@@ -53,13 +54,13 @@ std::vector<std::string> verdict_lines(const identify_verdict& verdict)
     if (verdict.weighed == 0) {
         return lines;
     }
-    const auto catalogue = crc_catalogue();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+    for (std::size_t i = 0; i < crc_catalogue_size(); ++i) {
+        const char* name = crc_name_of(crc_catalogue_model(i));
         if (verdict.as_written[i] != 0) {
-            lines.push_back(std::string(catalogue[i].model.name) + ": as written");
+            lines.push_back(std::string(name) + ": as written");
         }
         if (verdict.swapped[i] != 0) {
-            lines.push_back(std::string(catalogue[i].model.name) + ": bytes swapped");
+            lines.push_back(std::string(name) + ": bytes swapped");
         }
     }
     return lines;

@@ -4,7 +4,7 @@
 // Each file is read once for all the catalogue's models. A model's checksum
 // is its initial value carried through the file's length, XOR the state the
 // bytes leave from zero, then finished; only that state needs the bytes,
-// and it depends only on the polynomial and the bit order. So one fold for each
+// and it depends only on the polynomial and the bit order. So one reading for each
 // pair of those (15 in the catalogue) serves every model that shares it.
 #pragma once
 
@@ -15,13 +15,14 @@
 
 #include "crc_model.hpp"
 
-// The folds that serve the catalogue: one model for each pair of polynomial
-// and order, and, for each catalogued model in its order, which fold is its.
-struct identify_folds {
-    std::vector<const crc_model*> folds;
-    std::vector<std::size_t> fold_of;
+// The groups of the catalogue: one model for each pair of polynomial and
+// order, which reads the files for all of its group, and, for each
+// catalogued model in its order, which group is its.
+struct identify_groups {
+    std::vector<const crc_model*> readers;
+    std::vector<std::size_t> group_of;
 };
-identify_folds make_identify_folds();
+identify_groups make_identify_groups();
 
 // For each catalogued model, whether it has given every checksum weighed so
 // far as written, and with its bytes swapped; and how many were weighed.
@@ -31,9 +32,9 @@ struct identify_verdict {
 };
 identify_verdict open_verdict();
 
-// Weighs one file: `states`, what each fold made of it, `length` bytes,
+// Weighs one file: `states`, what each group's reader made of it, `length` bytes,
 // against the checksum its list gives.
-void weigh_entry(const identify_folds& folds, const std::vector<crc_state>& states, std::int64_t length,
+void weigh_entry(const identify_groups& groups, const std::vector<crc_state>& states, std::int64_t length,
                  crc_state expected, identify_verdict& verdict);
 
 // `into` keeps only what `other` keeps too, and counts both's.

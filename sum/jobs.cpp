@@ -51,27 +51,19 @@ void finish_slot(job_runner& runner, std::size_t slot)
 
 // The file's checksum from its ranges' in order: the first failure, if any
 // range failed, else each range's state joined to those before it, the
-// first to the state the model starts from, and finished. Every range but
-// the last is as long as the first, so one factor carries the state so far
-// through any of them.
+// first to the state the model starts from, and finished.
 file_checksum join_ranges(const job& work)
 {
     const crc_model& model = *work.model;
     const std::size_t count = work.ranges.size();
-    const crc_state factor =
-        crc_shift_factor(model, static_cast<std::uint64_t>(range_length(work.identity.size, count)));
     crc_state joined = crc_start(model);
     for (std::size_t i = 0; i < count; ++i) {
         const file_checksum& part = work.ranges[i];
         if (part.stage != file_stage::checksummed) {
             return part;
         }
-        if (i + 1 < count) {
-            joined = static_cast<crc_state>(crc_mulmod(model, joined, factor) ^ part.crc);
-        } else {
-            const std::int64_t bytes = range_bytes(work.identity.size, count, i);
-            joined = crc_combine(model, joined, part.crc, static_cast<std::uint64_t>(bytes));
-        }
+        const std::int64_t bytes = range_bytes(work.identity.size, count, i);
+        joined = crc_combine(model, joined, part.crc, static_cast<std::uint64_t>(bytes));
     }
     return {file_stage::checksummed, 0, crc_finish(model, joined)};
 }
@@ -91,7 +83,7 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, read_
     const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
     const file_checksum part =
-        checksum_range(work.name, work.identity, offset, bytes, *work.model, runner.engine, buffers);
+        checksum_range(work.name, work.identity, offset, bytes, *work.model, buffers);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -108,13 +100,13 @@ constexpr std::size_t CLAIM_BATCH = 16;
 // and closes it: its checksum, or, to identify its model, what each fold
 // makes of it.
 // `direct`, where it is given, reads a regular file straight from the system.
-void read_whole(crc_engine engine, job& work, std::FILE* stream, std::int64_t size, unsigned char* direct)
+void read_whole(job& work, std::FILE* stream, std::int64_t size, unsigned char* direct)
 {
     if (work.kind == job_kind::identify) {
-        work.states.assign(work.folds.size(), CRC_ZERO);
-        work.result = fold_several(stream, size, work.folds, engine, direct, work.states.data(), work.length);
+        work.states.assign(work.readers.size(), CRC_ZERO);
+        work.result = read_by_several(stream, size, work.readers, direct, work.states.data(), work.length);
     } else {
-        work.result = finish_reading(stream, size, *work.model, engine, direct);
+        work.result = finish_reading(stream, size, *work.model, direct);
     }
 }
 
@@ -135,7 +127,7 @@ bool read_job(const job_runner& runner, job& work, read_buffers& buffers)
     if (stream == nullptr) {
         work.result = failed;
     } else if (count == 1) {
-        read_whole(runner.engine, work, stream, work.identity.size, work.identity.regular ? buffers.direct : nullptr);
+        read_whole(work, stream, work.identity.size, work.identity.regular ? buffers.direct : nullptr);
     } else if (int cause = 0; !close_stream(stream, cause)) {
         work.result = {file_stage::not_read, cause, CRC_ZERO};
     } else {
@@ -202,11 +194,10 @@ void work_on_jobs(job_runner& runner)
 
 } // namespace
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, std::int64_t range_minimum,
+void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum,
                 read_buffers& own_buffer)
 {
     runner.jobs = jobs;
-    runner.engine = engine;
     runner.range_minimum = range_minimum;
     runner.window.assign(jobs == 1 ? 1 : jobs * WINDOW_PER_JOB, job{});
     runner.done.assign(runner.window.size(), 0);
@@ -262,7 +253,7 @@ bool take_result(job_runner& runner, job& work, bool wait)
         std::int64_t size = SIZE_UNKNOWN;
         std::FILE* stream = open_measured_input(size, work.result);
         if (stream != nullptr) {
-            read_whole(runner.engine, work, stream, size, nullptr);
+            read_whole(work, stream, size, nullptr);
         }
     }
     return true;

@@ -60,7 +60,7 @@ struct job {
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     // identify: the models read by, one for each pair of polynomial and
     // order, and what each made of the file, from CRC_ZERO; and its length.
-    std::span<const crc_model* const> folds;
+    std::span<const crc_model* const> readers;
     std::vector<crc_state> states;
     std::int64_t length = 0;
     // Read in ranges: which file it was when first opened, and what each
@@ -82,7 +82,6 @@ inline bool job_reads(const job& work)
 inline constexpr std::size_t WINDOW_PER_JOB = 64;
 struct job_runner {
     std::size_t jobs = 1;
-    crc_engine engine = crc_engine::table;      // what every job folds its bytes through
     std::int64_t range_minimum = RANGE_MINIMUM; // the smallest range a file is cut into
     std::vector<job> window;                    // a ring; the i-th job handed in is at i % window.size()
     std::vector<char> done;                     // the same slots: finished
@@ -96,7 +95,7 @@ struct job_runner {
     read_buffers* own_buffer = nullptr; // the calling thread's
 };
 
-void start_jobs(job_runner& runner, std::size_t jobs, crc_engine engine, std::int64_t range_minimum,
+void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum,
                 read_buffers& own_buffer);
 
 // True when a result must be taken before the next job is handed in.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check.hpp"
+#include "crc_engine.hpp"
 #include "help.hpp"
 #include "jobs.hpp"
 #include "options.hpp"
@@ -80,7 +81,15 @@ int run(const std::vector<std::string>& arguments)
     if (line.what != command::run) {
         return print_instead(line.what);
     }
-    const options& opts = line.opts;
+    // A model of one's own is made once, for the whole run.
+    options& opts = line.opts;
+    crc_model* own = opts.own ? crc_new_model(*opts.own) : nullptr;
+    if (opts.own && own == nullptr) {
+        return usage_error("memory exhausted");
+    }
+    if (own != nullptr) {
+        opts.model = own;
+    }
     if (line.operands.empty()) {
         line.operands.emplace_back("-");
     }
@@ -91,16 +100,11 @@ int run(const std::vector<std::string>& arguments)
     static read_buffers own_buffer;
     static stream_buffer list_buffer;
     job_runner runner;
-    // The engine, chosen once: the fastest the processor has, unless the
-    // environment asks for the table.
-    const char* asked = std::getenv("CRC16SUM_ENGINE");
-    const bool table_asked = asked != nullptr && std::string_view(asked) == "table";
-    const crc_engine engine = table_asked ? crc_engine::table : crc_fastest_engine();
     if (opts.debug) {
-        diagnose(out,
-                 std::string("engine: ") + crc_engine_name(engine) + (table_asked ? " (CRC16SUM_ENGINE=table)" : ""));
+        diagnose(out, std::string("engine: ") + crc_engine_name(crc_engine_in_use()) +
+                          (crc_engine_forced() ? " (CRC16SUM_ENGINE=table)" : ""));
     }
-    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), engine, range_minimum(), own_buffer);
+    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), range_minimum(), own_buffer);
     tally seen;
     for (const std::string& operand : line.operands) {
         if (out.cause != 0) {
@@ -110,6 +114,7 @@ int run(const std::vector<std::string>& arguments)
     }
     drain(opts, out, runner, seen);
     stop_jobs(runner);
+    crc_free_model(own);
     if (opts.identify && out.cause == 0) {
         seen.failed = !report_models(opts, out, seen.fits) || seen.failed;
     }

@@ -1,10 +1,11 @@
 #include "options.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
-#include "parameters.hpp"
+#include "crc_parameters.hpp"
 
 namespace {
 
@@ -69,12 +70,33 @@ bool fail(reading& state, std::string error)
     return false;
 }
 
+// The words for a fault in -a's parameters, naming the item at fault.
+std::string describe_parameter_fault(const crc_parameter_reading& read)
+{
+    const std::string item(read.item);
+    switch (read.fault) {
+    case crc_parameter_fault::unknown_key: return "unknown model parameter '" + item + "'";
+    case crc_parameter_fault::repeated_key: return "repeated model parameter '" + item + "'";
+    case crc_parameter_fault::invalid_width:
+        return "invalid model parameter '" + item + "': every model here is 16 bits wide";
+    case crc_parameter_fault::missing_key: return "missing model parameter '" + item + "'";
+    case crc_parameter_fault::check_mismatch: {
+        char made[8];
+        std::snprintf(made, sizeof made, "0x%04X", static_cast<unsigned>(read.made));
+        return "the model's parameters make check=" + std::string(made) + ", not '" + item + "'";
+    }
+    case crc_parameter_fault::invalid_value:
+    case crc_parameter_fault::none: break;
+    }
+    return "invalid model parameter '" + item + "'";
+}
+
 // -a's model: a catalogued one by its name or an alias; or by its
 // parameters, the catalogued model they equal, else a model of one's own.
 bool set_model(reading& state, const std::string& text)
 {
     options& opts = state.line.opts;
-    if (!gives_parameters(text)) {
+    if (!crc_gives_parameters(text)) {
         const crc_model* found = crc_find_model(text);
         if (found == nullptr) {
             return fail(state, "invalid argument '" + text + "' for '--algorithm'");
@@ -83,22 +105,15 @@ bool set_model(reading& state, const std::string& text)
         opts.own.reset();
         return true;
     }
-    crc_model own{};
-    std::string error;
-    if (!read_parameters(text, own, error)) {
-        return fail(state, error);
+    const crc_parameter_reading read = crc_read_parameters(text);
+    if (read.fault != crc_parameter_fault::none) {
+        return fail(state, describe_parameter_fault(read));
     }
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        const crc_model& model = entry.model;
-        if (model.poly == own.poly && model.init == own.init && model.refin == own.refin &&
-            model.refout == own.refout && model.xorout == own.xorout) {
-            opts.model = &model;
-            opts.own.reset();
-            return true;
-        }
+    opts.model = crc_catalogued_model(read.parameters);
+    opts.own.reset();
+    if (opts.model == nullptr) {
+        opts.own = read.parameters;
     }
-    opts.model = nullptr;
-    opts.own = own;
     return true;
 }
 
@@ -246,7 +261,7 @@ void check_combination(reading& state)
     if (opts.identify) {
         // The options that choose a model, or make lines or walk folders.
         const char* conflicting = opts.check ? "--check"
-            : given_model(opts) != nullptr   ? "--algorithm"
+            : opts.model != nullptr || opts.own ? "--algorithm"
             : opts.recursive                 ? "--recursive"
             : opts.zero                      ? "--zero"
             : opts.tag_given                 ? "--tag"
@@ -272,7 +287,7 @@ void check_combination(reading& state)
 
 } // namespace
 
-const crc_model* given_model(const options& opts) { return opts.own ? &*opts.own : opts.model; }
+const crc_model* given_model(const options& opts) { return opts.model; }
 
 const crc_model& model_in_effect(const options& opts)
 {

@@ -28,13 +28,14 @@ struct options {
     bool identify = false;
     bool debug = false;
     std::size_t jobs = 0;             // 0: one for each processor
-    const crc_model* model = nullptr; // the catalogued model -a named, or null
-    std::optional<crc_model> own;     // the model of one's own -a gave, which no catalogue holds
+    const crc_model* model = nullptr;  // -a's: catalogued, or one's own once made from `own`; null: none
+    std::optional<crc_parameters> own; // the parameters of a model of one's own that -a gave
     line_style lines = line_style::by_model;
     bool tag_given = false;
 };
 
-// -a's model, of the catalogue or one's own; null where -a gave none.
+// -a's model, of the catalogue or one's own once made; null where -a gave
+// none.
 const crc_model* given_model(const options& opts);
 
 // The model a file is read by where nothing names another: -a's, else

@@ -58,7 +58,7 @@ void report_identify(const options& opts, output& out, const job& work, tally& s
 {
     const file_checksum& result = work.result;
     if (result.stage == file_stage::checksummed) {
-        weigh_entry(catalogue_folds(), work.states, work.length, work.expected, seen.fits);
+        weigh_entry(catalogue_groups(), work.states, work.length, work.expected, seen.fits);
         ++seen.matched;
     } else if (!ignored(opts, result)) {
         diagnose_file(out, work.name, result.cause);
@@ -75,7 +75,8 @@ void report(const options& opts, output& out, const job& work, tally& seen)
     case job_kind::malformed_line:
         ++seen.malformed;
         if (opts.warn && !opts.status) {
-            const char* what = opts.model != nullptr ? opts.model->name : "CRC-16";
+            const char* name = opts.model != nullptr ? crc_name_of(*opts.model) : nullptr;
+            const char* what = name != nullptr ? name : "CRC-16";
             diagnose(out,
                      work.name + ": " + std::to_string(work.line) + ": improperly formatted " + what +
                          " checksum line");
@@ -94,7 +95,7 @@ std::string_view tag_of(const options& opts, const crc_model& model)
 {
     const bool tagged =
         opts.lines == line_style::tagged || (opts.lines == line_style::by_model && &model != &crc_arc());
-    return tagged && model.name != nullptr ? model.name : std::string_view();
+    return tagged && crc_name_of(model) != nullptr ? crc_name_of(model) : std::string_view();
 }
 
 const crc_model* model_of_entry(const options& opts, std::string_view tag)
@@ -103,18 +104,19 @@ const crc_model* model_of_entry(const options& opts, std::string_view tag)
         return &model_in_effect(opts);
     }
     const crc_model* given = given_model(opts);
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        if (tag == entry.model.name) {
-            return given == nullptr || given == &entry.model ? &entry.model : nullptr;
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        if (tag == crc_name_of(model)) {
+            return given == nullptr || given == &model ? &model : nullptr;
         }
     }
     return nullptr;
 }
 
-const identify_folds& catalogue_folds()
+const identify_groups& catalogue_groups()
 {
-    static const identify_folds folds = make_identify_folds();
-    return folds;
+    static const identify_groups groups = make_identify_groups();
+    return groups;
 }
 
 void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen)

@@ -29,8 +29,8 @@ std::string_view tag_of(const options& opts, const crc_model& model);
 // is no tag, since aliases mean different models to different people.
 const crc_model* model_of_entry(const options& opts, std::string_view tag);
 
-// The folds --identify reads every file by.
-const identify_folds& catalogue_folds();
+// The groups of models --identify reads every file by.
+const identify_groups& catalogue_groups();
 
 // Hands `work` to the jobs, reporting every result that is ready before it.
 void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen);

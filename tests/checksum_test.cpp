@@ -11,9 +11,21 @@
 #include <vector>
 
 #include "crc16.hpp"
+#include "crc_engine.hpp"
 #include "crc_model.hpp"
+#include "crc_parameters.hpp"
+#include "model.hpp"
 
 namespace {
+
+// CRC-16/ARC's arithmetic, reflected, through its table.
+crc_state arc_mulmod(crc_state a, crc_state b) { return crc_mulmod<true>(crc_table.data(), a, b); }
+crc_state arc_shift_factor(std::uint64_t count) { return crc_shift_factor<true>(crc_table.data(), count); }
+crc_state arc_shift(crc_state crc, std::size_t count) { return crc_shift(crc_table.data(), crc, count); }
+crc_state arc_combine(crc_state a, crc_state b, std::uint64_t length_b)
+{
+    return crc_combine(crc_arc(), a, b, length_b);
+}
 
 crc_state crc_of(std::string_view text)
 {
@@ -154,12 +166,12 @@ TEST(crc_mulmod, products_checked_by_hand)
         {0x0001, 0x4000, 0xA001},  {0x4000, 0x4000, 0x2000}, // x * x = x^2
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(crc_mulmod(c.a, c.b), c.product) << c.a << " * " << c.b;
+        EXPECT_EQ(arc_mulmod(c.a, c.b), c.product) << c.a << " * " << c.b;
     }
     for (unsigned state : {0x0001U, 0x00FFU, 0x8000U, 0xBB3DU, 0xFFFFU}) {
         const unsigned char zero = 0;
         const auto s = static_cast<crc_state>(state);
-        EXPECT_EQ(crc_mulmod(s, CRC_ONE >> 8), crc_update(s, &zero, 1)) << "x^8 is one zero byte, from " << state;
+        EXPECT_EQ(arc_mulmod(s, CRC_ONE >> 8), crc_update(s, &zero, 1)) << "x^8 is one zero byte, from " << state;
     }
 }
 
@@ -173,7 +185,7 @@ TEST(crc_shift_factor, equals_the_byte_by_byte_shift_for_every_lane_length)
         lane_lengths.push_back(length);
     }
     for (std::size_t length : lane_lengths) {
-        ASSERT_EQ(crc_shift_factor(length), crc_shift(CRC_ONE, length)) << "lane length " << length;
+        ASSERT_EQ(arc_shift_factor(length), arc_shift(CRC_ONE, length)) << "lane length " << length;
     }
 }
 
@@ -189,20 +201,20 @@ TEST(crc_combine, joins_ranges_as_one_pass_would_fold_them)
         const std::size_t length_a = bytes.size() - length_b;
         const crc_state a = crc_update(0xBB3D, bytes.data(), length_a);
         const crc_state b = crc_update(CRC_INIT, bytes.data() + length_a, length_b);
-        ASSERT_EQ(crc_combine(a, b, length_b), crc_update(0xBB3D, bytes.data(), bytes.size())) << "B of " << length_b;
+        ASSERT_EQ(arc_combine(a, b, length_b), crc_update(0xBB3D, bytes.data(), bytes.size())) << "B of " << length_b;
     }
     // A, then 2^32 + 4096 zero bytes, then "123456789": the zeros' state is 0.
     // The reference carries A through 2^16 zero bytes one at a time, then
     // through 2^16 times as many by squaring that factor 16 times.
-    crc_state factor = crc_shift(CRC_ONE, 65536);
+    crc_state factor = arc_shift(CRC_ONE, 65536);
     for (int i = 0; i < 16; ++i) {
-        factor = crc_mulmod(factor, factor);
+        factor = arc_mulmod(factor, factor);
     }
     const std::vector<unsigned char> block(CRC_BLOCK_SIZE, 0);
     const crc_state a = crc_update(CRC_INIT, bytes.data(), 100);
-    const crc_state through = crc_update(crc_mulmod(a, factor), block.data(), block.size());
+    const crc_state through = crc_update(arc_mulmod(a, factor), block.data(), block.size());
     const crc_state zeros_then_digits = crc_update(CRC_INIT, reinterpret_cast<const unsigned char*>("123456789"), 9);
-    EXPECT_EQ(crc_combine(crc_combine(a, CRC_INIT, (std::uint64_t{1} << 32) + CRC_BLOCK_SIZE), zeros_then_digits, 9),
+    EXPECT_EQ(arc_combine(arc_combine(a, CRC_INIT, (std::uint64_t{1} << 32) + CRC_BLOCK_SIZE), zeros_then_digits, 9),
               crc_update(through, reinterpret_cast<const unsigned char*>("123456789"), 9));
 }
 
@@ -213,7 +225,7 @@ TEST(crc_shift, equals_feeding_zero_bytes)
          {std::size_t{0}, std::size_t{1}, std::size_t{2}, CRC_LANE_LENGTH, CRC_BLOCK_SIZE + 1, zeros.size()}) {
         for (unsigned state : {0x0001U, 0x8000U, 0xBB3DU}) {
             const auto s = static_cast<crc_state>(state);
-            EXPECT_EQ(crc_shift(s, count), crc_update(s, zeros.data(), count)) << count << " zero bytes from " << state;
+            EXPECT_EQ(arc_shift(s, count), crc_update(s, zeros.data(), count)) << count << " zero bytes from " << state;
         }
     }
 }
@@ -224,11 +236,11 @@ TEST(crc_shift, equals_feeding_zero_bytes)
 // state turned over at the end where the model reflects its output. No
 // table, no reflected state: another algorithm than the engine's.
 struct reference {
-    const crc_model& model;
+    crc_parameters model;
     unsigned state;
 };
 
-reference reference_start(const crc_model& model) { return {model, model.init}; }
+reference reference_start(const crc_model& model) { return {crc_parameters_of(model), crc_parameters_of(model).init}; }
 
 void reference_feed(reference& crc, const unsigned char* bytes, std::size_t count)
 {
@@ -251,29 +263,50 @@ crc_state reference_result(const reference& crc)
     return static_cast<crc_state>((crc.model.refout ? crc_reflect(state) : state) ^ crc.model.xorout);
 }
 
-crc_state engine_crc(const crc_model& model, const unsigned char* bytes, std::size_t count)
+// The engines that run here: the table, and the folds this processor has.
+std::vector<crc_engine> engines_here()
 {
-    return crc_finish(model, crc_update(model, crc_start(model), bytes, count));
+    std::vector<crc_engine> engines;
+    for (const crc_engine engine : CRC_ENGINES) {
+        if (crc_engine_runs(engine)) {
+            engines.push_back(engine);
+        }
+    }
+    return engines;
+}
+
+crc_state engine_crc(crc_engine engine, const crc_model& model, const unsigned char* bytes, std::size_t count)
+{
+    return crc_finish(model, crc_update_by(engine, model, crc_start(model), bytes, count));
+}
+
+const char* name_or_mixed(const crc_model& model)
+{
+    return crc_name_of(model) != nullptr ? crc_name_of(model) : "a model of mixed order";
 }
 
 // A model of no catalogue whose input and output orders differ.
-constexpr crc_model MIXED_ORDER = crc_make_model(nullptr, 0x1021, 0x1D0F, true, false, 0x00FF);
-constexpr crc_model MIXED_ORDER_OTHER_WAY = crc_make_model(nullptr, 0x8BB7, 0xB2AA, false, true, 0xFFFF);
+constexpr crc_model MIXED_ORDER = crc_make_model(nullptr, "", {0x1021, 0x1D0F, true, false, 0x00FF});
+constexpr crc_model MIXED_ORDER_OTHER_WAY = crc_make_model(nullptr, "", {0x8BB7, 0xB2AA, false, true, 0xFFFF});
 
 TEST(catalogue, every_check_value_through_the_engine_and_the_reference)
 {
     const auto digits = reinterpret_cast<const unsigned char*>("123456789");
-    ASSERT_FALSE(crc_catalogue().empty());
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        const crc_model& model = entry.model;
-        EXPECT_EQ(engine_crc(model, digits, 9), entry.check) << model.name;
+    ASSERT_GT(crc_catalogue_size(), 0U);
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        const crc_state check = crc_check_of(model);
+        for (const crc_engine engine : engines_here()) {
+            EXPECT_EQ(engine_crc(engine, model, digits, 9), check)
+                << crc_name_of(model) << ", " << crc_engine_name(engine);
+        }
         // In pieces, one of them empty.
         crc_state crc = crc_update(model, crc_start(model), digits, 4);
         crc = crc_update(model, crc_update(model, crc, digits + 4, 0), digits + 4, 5);
-        EXPECT_EQ(crc_finish(model, crc), entry.check) << model.name;
+        EXPECT_EQ(crc_finish(model, crc), check) << crc_name_of(model);
         reference slow = reference_start(model);
         reference_feed(slow, digits, 9);
-        EXPECT_EQ(reference_result(slow), entry.check) << model.name;
+        EXPECT_EQ(reference_result(slow), check) << crc_name_of(model);
     }
 }
 
@@ -285,8 +318,8 @@ std::vector<unsigned char> with_checksum(const crc_model& model, std::vector<uns
     reference_feed(crc, message.data(), message.size());
     const crc_state checksum = reference_result(crc);
     const auto high = static_cast<unsigned char>(checksum >> 8), low = static_cast<unsigned char>(checksum & 0xFFU);
-    message.push_back(model.refout ? low : high);
-    message.push_back(model.refout ? high : low);
+    message.push_back(crc_parameters_of(model).refout ? low : high);
+    message.push_back(crc_parameters_of(model).refout ? high : low);
     return message;
 }
 
@@ -296,17 +329,18 @@ crc_state reference_residue(const crc_model& model, const std::vector<unsigned c
 {
     reference crc = reference_start(model);
     reference_feed(crc, sent.data(), sent.size());
-    return static_cast<crc_state>(reference_result(crc) ^ model.xorout);
+    return static_cast<crc_state>(reference_result(crc) ^ crc_parameters_of(model).xorout);
 }
 
 crc_state engine_residue(const crc_model& model, const std::vector<unsigned char>& sent)
 {
-    return static_cast<crc_state>(engine_crc(model, sent.data(), sent.size()) ^ model.xorout);
+    return static_cast<crc_state>(engine_crc(crc_engine_in_use(), model, sent.data(), sent.size()) ^
+                                  crc_parameters_of(model).xorout);
 }
 
 // Every row's residue is what any message followed by its checksum leaves,
 // the nine digits or others, long enough for the engine's lanes; and
-// crc_residue, which the build holds each row to, says the same of models
+// crc_residue_of, which the build holds each row to, says the same of models
 // whose input and output orders differ, for the nine digits.
 TEST(catalogue, every_residue_after_a_message_and_its_checksum)
 {
@@ -315,19 +349,19 @@ TEST(catalogue, every_residue_after_a_message_and_its_checksum)
     std::generate(long_message.begin(), long_message.end(), [&] { return static_cast<unsigned char>(random()); });
     const std::vector<std::vector<unsigned char>> messages = {
         {}, {'1', '2', '3', '4', '5', '6', '7', '8', '9'}, {0x00}, {0xFF, 0xFF, 0xFF}, long_message};
-    for (const crc_catalogue_entry& entry : crc_catalogue()) {
-        const crc_model& model = entry.model;
-        EXPECT_EQ(crc_residue(model), entry.residue) << model.name;
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        const crc_state residue = crc_residue_of(model);
         for (const std::vector<unsigned char>& message : messages) {
             const std::vector<unsigned char> sent = with_checksum(model, message);
-            EXPECT_EQ(reference_residue(model, sent), entry.residue) << model.name << ", " << message.size();
-            EXPECT_EQ(engine_residue(model, sent), entry.residue) << model.name << ", " << message.size();
+            EXPECT_EQ(reference_residue(model, sent), residue) << crc_name_of(model) << ", " << message.size();
+            EXPECT_EQ(engine_residue(model, sent), residue) << crc_name_of(model) << ", " << message.size();
         }
     }
     for (const crc_model* model : {&MIXED_ORDER, &MIXED_ORDER_OTHER_WAY}) {
         const std::vector<unsigned char> sent = with_checksum(*model, {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
-        EXPECT_EQ(crc_residue(*model), reference_residue(*model, sent)) << model->poly;
-        EXPECT_EQ(crc_residue(*model), engine_residue(*model, sent)) << model->poly;
+        EXPECT_EQ(crc_residue_of(*model), reference_residue(*model, sent)) << crc_parameters_of(*model).poly;
+        EXPECT_EQ(crc_residue_of(*model), engine_residue(*model, sent)) << crc_parameters_of(*model).poly;
     }
 }
 
@@ -358,7 +392,7 @@ TEST(catalogue, names_and_aliases_in_any_case_and_nothing_else)
             EXPECT_EQ(found, nullptr) << c.given;
         } else {
             ASSERT_NE(found, nullptr) << c.given;
-            EXPECT_STREQ(found->name, c.model) << c.given;
+            EXPECT_STREQ(crc_name_of(*found), c.model) << c.given;
         }
     }
     EXPECT_EQ(&crc_arc(), crc_find_model("CRC-16/ARC"));
@@ -380,9 +414,8 @@ TEST(crc_update_model, every_length_below_a_block_matches_the_reference)
             reference slow = reference_start(*model);
             reference_feed(slow, bytes.data(), after);
             for (std::size_t length = 0; length < CRC_BLOCK_SIZE; ++length) {
-                ASSERT_EQ(engine_crc(*model, bytes.data(), after + length), reference_result(slow))
-                    << (model->name != nullptr ? model->name : "a model of mixed order") << ", " << after
-                    << " bytes and " << length;
+                ASSERT_EQ(engine_crc(crc_engine::table, *model, bytes.data(), after + length), reference_result(slow))
+                    << name_or_mixed(*model) << ", " << after << " bytes and " << length;
                 reference_feed(slow, bytes.data() + after + length, 1);
             }
         }
@@ -398,7 +431,7 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
     const auto splits = split_points(random, bytes.size());
     for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740", "CRC-16/USB", "CRC-16/GENIBUS"}) {
         const crc_model& model = *crc_find_model(name);
-        const crc_state whole = engine_crc(model, bytes.data(), bytes.size());
+        const crc_state whole = engine_crc(crc_engine::table, model, bytes.data(), bytes.size());
         for (std::size_t split : splits) {
             const crc_state a = crc_update(model, CRC_ZERO, bytes.data(), split);
             const crc_state b = crc_update(model, CRC_ZERO, bytes.data() + split, bytes.size() - split);
@@ -409,8 +442,8 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
         // The factor of a length is the byte-by-byte carry of 1 through as many zero bytes.
         for (std::size_t length : {0U, 1U, 4095U, 4096U, 4097U}) {
             const std::vector<unsigned char> zeros(length, 0);
-            EXPECT_EQ(crc_shift_factor(model, length),
-                      crc_update(model, model.refin ? CRC_ONE : crc_state{1}, zeros.data(), zeros.size()))
+            const crc_state one = crc_one(crc_parameters_of(model).refin);
+            EXPECT_EQ(crc_combine(model, one, CRC_ZERO, length), crc_update(model, one, zeros.data(), zeros.size()))
                 << name << ", " << length << " zero bytes";
         }
     }
@@ -421,7 +454,7 @@ TEST(crc_combine_model, joins_ranges_of_any_model)
 std::vector<crc_engine> folds_here()
 {
     std::vector<crc_engine> folds;
-    for (const crc_engine engine : {crc_engine::fold, crc_engine::wide_fold, crc_engine::widest_fold}) {
+    for (const crc_engine engine : {crc_engine::fold_128, crc_engine::fold_256, crc_engine::fold_512}) {
         if (crc_engine_runs(engine)) {
             folds.push_back(engine);
         }
@@ -446,15 +479,14 @@ TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
     const auto random_state = static_cast<crc_state>(random());
     for (const crc_engine engine : folds_here()) {
         for (const crc_model* model : models) {
-            ASSERT_TRUE(model->fold.hold);
+            ASSERT_TRUE(crc_model_folds(*model));
             for (std::size_t align = 0; align < 16; ++align) {
                 for (crc_state from : {crc_state{0}, crc_state{0xFFFF}, random_state}) {
                     for (std::size_t length = 0; length <= 1100; ++length) {
-                        ASSERT_EQ(crc_update(*model, engine, from, bytes.data() + align, length),
-                                  crc_update(*model, from, bytes.data() + align, length))
-                            << crc_engine_name(engine) << ", "
-                            << (model->name != nullptr ? model->name : "a model of mixed order") << ", length "
-                            << length << ", alignment " << align << ", from " << from;
+                        ASSERT_EQ(crc_update_by(engine, *model, from, bytes.data() + align, length),
+                                  crc_update_by(crc_engine::table, *model, from, bytes.data() + align, length))
+                            << crc_engine_name(engine) << ", " << name_or_mixed(*model) << ", length " << length
+                            << ", alignment " << align << ", from " << from;
                     }
                 }
             }
@@ -464,17 +496,16 @@ TEST(crc_fold, matches_the_table_at_every_length_alignment_and_state)
                                                                "123456789"
                                                                "123456789");
     for (const crc_engine engine : folds_here()) {
-        for (const crc_catalogue_entry& entry : crc_catalogue()) {
-            const crc_model& model = entry.model;
-            EXPECT_EQ(crc_finish(model, crc_update(model, engine, crc_start(model), digits, 9)), entry.check)
-                << model.name;
+        for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+            const crc_model& model = crc_catalogue_model(row);
+            EXPECT_EQ(engine_crc(engine, model, digits, 9), crc_check_of(model)) << crc_name_of(model);
             // Past a block, where the fold itself runs, and past a wide group.
             const std::vector<unsigned char> long_input = random_bytes(random, 600);
             for (const std::size_t length : {std::size_t{27}, long_input.size()}) {
                 const unsigned char* input = length == 27 ? digits : long_input.data();
-                EXPECT_EQ(crc_update(model, engine, crc_start(model), input, length),
-                          crc_update(model, crc_start(model), input, length))
-                    << crc_engine_name(engine) << ", " << model.name << ", " << length << " bytes";
+                EXPECT_EQ(crc_update_by(engine, model, crc_start(model), input, length),
+                          crc_update_by(crc_engine::table, model, crc_start(model), input, length))
+                    << crc_engine_name(engine) << ", " << crc_name_of(model) << ", " << length << " bytes";
             }
         }
     }
@@ -503,14 +534,128 @@ TEST(crc_fold, reads_nothing_past_the_last_byte)
         for (const char* name : {"CRC-16/MODBUS", "CRC-16/IBM-3740"}) {
             const crc_model& model = *crc_find_model(name);
             for (std::size_t length = 0; length <= 600; ++length) {
-                ASSERT_EQ(crc_update(model, engine, 0x1234, end - length, length),
-                          crc_update(model, 0x1234, end - length, length))
+                ASSERT_EQ(crc_update_by(engine, model, 0x1234, end - length, length),
+                          crc_update_by(crc_engine::table, model, 0x1234, end - length, length))
                     << crc_engine_name(engine) << ", " << name << ", " << length << " bytes";
             }
         }
     }
     munmap(pages, 2 * page);
 #endif
+}
+
+} // namespace
+
+namespace {
+
+// The engine is chosen once: the widest fold that runs here, or the table
+// where the environment asks for it.
+TEST(crc_engine, in_use_is_the_widest_that_runs_unless_the_table_is_asked)
+{
+    crc_engine widest = crc_engine::table;
+    for (const crc_engine engine : engines_here()) {
+        widest = engine;
+    }
+    EXPECT_EQ(crc_engine_in_use(), crc_engine_forced() ? crc_engine::table : widest);
+    EXPECT_TRUE(crc_engine_runs(crc_engine_in_use()));
+}
+
+// A model of one's own, made and freed: the same checksums as the reference,
+// through whichever engine is in use, and the residue that its checksum
+// stored after any input leaves, as the catalogue's rows have theirs.
+TEST(crc_new_model, computes_by_its_parameters_and_leaves_its_residue)
+{
+    std::mt19937 random(42);
+    const crc_parameters cases[] = {
+        {0x1021, 0x1234, false, false, 0x0000}, {0x8005, 0xFFFF, true, true, 0xFFFF},
+        {0x3D65, 0x0000, false, false, 0xFFFF}, {0x0589, 0x0000, false, false, 0x0001},
+        {0x1021, 0x1D0F, true, false, 0x00FF},
+    };
+    for (const crc_parameters& parameters : cases) {
+        crc_model* model = crc_new_model(parameters);
+        ASSERT_NE(model, nullptr);
+        EXPECT_EQ(crc_name_of(*model), nullptr);
+        EXPECT_TRUE(crc_parameters_of(*model) == parameters);
+        const auto bytes = random_bytes(random, 300);
+        reference slow = reference_start(*model);
+        reference_feed(slow, bytes.data(), bytes.size());
+        const crc_state crc = engine_crc(crc_engine_in_use(), *model, bytes.data(), bytes.size());
+        EXPECT_EQ(crc, reference_result(slow));
+        if (parameters.refin == parameters.refout) {
+            std::vector<unsigned char> stored = bytes;
+            const auto low = static_cast<unsigned char>(crc & 0xFF), high = static_cast<unsigned char>(crc >> 8);
+            stored.push_back(parameters.refout ? low : high);
+            stored.push_back(parameters.refout ? high : low);
+            const crc_state after = crc_update(*model, crc_start(*model), stored.data(), stored.size());
+            EXPECT_EQ(crc_finish(*model, after) ^ parameters.xorout, crc_residue_of(*model))
+                << std::hex << parameters.poly << " " << parameters.xorout;
+        }
+        crc_free_model(model);
+    }
+}
+
+// The parameter form: what reads, and each fault with the item it names.
+TEST(crc_read_parameters, reads_the_form_and_names_each_fault)
+{
+    const std::string_view xmodem = "width=16 poly=0x1021 init=0x0000 refin=false refout=false xorout=0x0000";
+    const struct {
+        std::string_view text;
+        crc_parameter_fault fault;
+        std::string_view item;
+    } cases[] = {
+        {xmodem, crc_parameter_fault::none, ""},
+        {"refout=false\trefin=false  poly=0X1021", crc_parameter_fault::none, ""},
+        {"poly=0x1021 refin=false refout=false check=0x31c3 residue=0x0000 name=\"A NAME\"", crc_parameter_fault::none,
+         ""},
+        {"poly=0x1021 refin=false refout=false check=0x31C4", crc_parameter_fault::check_mismatch, "check=0x31C4"},
+        {"poly=0x1021 refin=false", crc_parameter_fault::missing_key, "refout"},
+        {"refin=true refout=true", crc_parameter_fault::missing_key, "poly"},
+        {"poly=0x1021 refin=false refout=false poly=0x1021", crc_parameter_fault::repeated_key, "poly=0x1021"},
+        {"poly=0x1021 refin=maybe refout=false", crc_parameter_fault::invalid_value, "refin=maybe"},
+        {"poly=0x10210 refin=false refout=false", crc_parameter_fault::invalid_value, "poly=0x10210"},
+        {"poly=1021 refin=false refout=false", crc_parameter_fault::invalid_value, "poly=1021"},
+        {"poly=0x refin=false refout=false", crc_parameter_fault::invalid_value, "poly=0x"},
+        {"poly=0x102g refin=false refout=false", crc_parameter_fault::invalid_value, "poly=0x102g"},
+        {"width=32 poly=0x1021 refin=false refout=false", crc_parameter_fault::invalid_width, "width=32"},
+        {"poly=0x1021 refin=false refout=false colour=red", crc_parameter_fault::unknown_key, "colour=red"},
+        {"poly=0x1021 refin=false refout=false alone", crc_parameter_fault::unknown_key, "alone"},
+        {"poly=0x1021 refin=false refout=false name=", crc_parameter_fault::invalid_value, "name="},
+    };
+    for (const auto& c : cases) {
+        const crc_parameter_reading read = crc_read_parameters(c.text);
+        EXPECT_EQ(read.fault, c.fault) << c.text;
+        EXPECT_EQ(read.item, c.item) << c.text;
+        if (c.fault == crc_parameter_fault::none) {
+            EXPECT_EQ(crc_catalogued_model(read.parameters), crc_find_model("CRC-16/XMODEM")) << c.text;
+        }
+    }
+    EXPECT_EQ(crc_read_parameters("poly=0x1021 refin=false refout=false check=0x31C4").made, 0x31C3);
+    EXPECT_EQ(crc_catalogued_model(crc_read_parameters("poly=0x1021 init=0x1234 refin=false refout=false").parameters),
+              nullptr);
+}
+
+// Every catalogued model written in the form and read back is itself.
+TEST(crc_format_parameters, every_model_reads_back_as_itself)
+{
+    for (std::size_t row = 0; row < crc_catalogue_size(); ++row) {
+        const crc_model& model = crc_catalogue_model(row);
+        char form[CRC_PARAMETER_FORM_SIZE];
+        const std::size_t length = crc_format_parameters(model, form);
+        ASSERT_EQ(length, std::string_view(form).size());
+        const crc_parameter_reading read = crc_read_parameters(form);
+        ASSERT_EQ(read.fault, crc_parameter_fault::none) << form;
+        EXPECT_EQ(crc_catalogued_model(read.parameters), &model) << form;
+        EXPECT_NE(std::string_view(form).find(" name=\"" + std::string(crc_name_of(model)) + "\""),
+                  std::string_view::npos);
+    }
+    char form[CRC_PARAMETER_FORM_SIZE];
+    crc_model* own = crc_new_model({0x1021, 0x1234, false, false, 0x0000});
+    ASSERT_NE(own, nullptr);
+    crc_format_parameters(*own, form);
+    EXPECT_STREQ(form,
+                 "width=16 poly=0x1021 init=0x1234 refin=false refout=false xorout=0x0000 check=0xEDEB "
+                 "residue=0x0000");
+    crc_free_model(own);
 }
 
 } // namespace

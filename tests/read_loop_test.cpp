@@ -322,7 +322,7 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
     };
     for (const auto& c : cases) {
         const file_checksum got =
-            checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), crc_engine::table, *buffers);
+            checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), *buffers);
         EXPECT_EQ(got.stage, c.stage) << c.what;
         EXPECT_EQ(got.cause, c.cause) << c.what;
         if (c.stage == file_stage::checksummed) {
@@ -390,7 +390,7 @@ TEST(finish_reading, a_file_that_shrank_since_it_was_measured_ended_early)
             ASSERT_TRUE(identity.regular);
             std::filesystem::resize_file(name, now);
             const file_checksum got =
-                finish_reading(stream, identity.size, model, crc_engine::table, direct ? buffers->direct : nullptr);
+                finish_reading(stream, identity.size, model, direct ? buffers->direct : nullptr);
             std::filesystem::remove(name);
             if (now == text.size()) {
                 EXPECT_EQ(got.stage, file_stage::checksummed) << (direct ? "direct" : "plain");

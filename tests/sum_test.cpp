@@ -44,7 +44,7 @@ std::string described(const command_line& line)
         text += set ? std::string(name) + " " : "";
     }
     text += opts.jobs != 0 ? "jobs=" + std::to_string(opts.jobs) + " " : "";
-    text += opts.model != nullptr ? "model=" + std::string(opts.model->name) + " " : "";
+    text += opts.model != nullptr ? "model=" + std::string(crc_name_of(*opts.model)) + " " : "";
     if (opts.own) {
         char own[32];
         std::snprintf(own, sizeof own, "own=0x%04X/0x%04X ", static_cast<unsigned>(opts.own->poly),
@@ -201,8 +201,12 @@ TEST(parse_command_line, a_copy_holds_its_own_model)
     std::optional<command_line> original = parse({"-a", OWN});
     const command_line copy = *original;
     original.reset();
-    EXPECT_EQ(&model_in_effect(copy.opts), &*copy.opts.own);
-    EXPECT_EQ(crc_check_value(model_in_effect(copy.opts)), 0xEDEB);
+    ASSERT_TRUE(copy.opts.own.has_value());
+    EXPECT_EQ(copy.opts.model, nullptr);
+    crc_model* own = crc_new_model(*copy.opts.own);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(crc_check_of(*own), 0xEDEB);
+    crc_free_model(own);
     EXPECT_EQ(&model_in_effect(parse({}).opts), &crc_arc());
 }
 
@@ -294,22 +298,22 @@ TEST(ranges, count_and_length)
     }
 }
 
-// Three files, and what the folds make of each from zero.
+// Three files, and what each group's reader makes of each from zero.
 struct weighed_file {
     std::string bytes;
     std::vector<crc_state> states;
 };
 
-std::vector<weighed_file> three_files(const identify_folds& folds)
+std::vector<weighed_file> three_files(const identify_groups& groups)
 {
     std::vector<weighed_file> files = {{"hello", {}}, {"frame two", {}}, {std::string(5000, '\0'), {}}};
     for (std::size_t i = 0; i < files[2].bytes.size(); ++i) {
         files[2].bytes[i] = static_cast<char>((i * 7919 + i / 13) & 0xFF);
     }
     for (weighed_file& file : files) {
-        for (const crc_model* fold : folds.folds) {
+        for (const crc_model* reader : groups.readers) {
             const auto* data = reinterpret_cast<const unsigned char*>(file.bytes.data());
-            file.states.push_back(crc_update(*fold, CRC_ZERO, data, file.bytes.size()));
+            file.states.push_back(crc_update(*reader, CRC_ZERO, data, file.bytes.size()));
         }
     }
     return files;
@@ -322,13 +326,13 @@ crc_state checksum_of(const crc_model& model, const std::string& bytes)
 }
 
 // A list of the three files' checksums by `model`, weighed.
-identify_verdict weigh_list(const identify_folds& folds, const std::vector<weighed_file>& files, const crc_model& model,
+identify_verdict weigh_list(const identify_groups& groups, const std::vector<weighed_file>& files, const crc_model& model,
                             bool swapped)
 {
     identify_verdict verdict = open_verdict();
     for (const weighed_file& file : files) {
         const crc_state crc = checksum_of(model, file.bytes);
-        weigh_entry(folds, file.states, static_cast<std::int64_t>(file.bytes.size()), swapped ? crc_swap(crc) : crc,
+        weigh_entry(groups, file.states, static_cast<std::int64_t>(file.bytes.size()), swapped ? crc_swap(crc) : crc,
                     verdict);
     }
     return verdict;
@@ -336,13 +340,13 @@ identify_verdict weigh_list(const identify_folds& folds, const std::vector<weigh
 
 TEST(identify, names_the_model_that_gave_every_checksum_as_written_or_swapped)
 {
-    const identify_folds folds = make_identify_folds();
-    const std::vector<weighed_file> files = three_files(folds);
+    const identify_groups groups = make_identify_groups();
+    const std::vector<weighed_file> files = three_files(groups);
     for (const char* name :
          {"CRC-16/MODBUS", "CRC-16/ARC", "CRC-16/XMODEM", "CRC-16/KERMIT", "CRC-16/RIELLO", "CRC-16/IBM-SDLC"}) {
         const crc_model& model = *crc_find_model(name);
         for (const bool swapped : {false, true}) {
-            const identify_verdict verdict = weigh_list(folds, files, model, swapped);
+            const identify_verdict verdict = weigh_list(groups, files, model, swapped);
             EXPECT_EQ(verdict.weighed, 3U);
             const std::string want = std::string(name) + (swapped ? ": bytes swapped" : ": as written");
             EXPECT_EQ(verdict_lines(verdict), std::vector<std::string>{want});
@@ -352,20 +356,20 @@ TEST(identify, names_the_model_that_gave_every_checksum_as_written_or_swapped)
 
 TEST(identify, lists_are_joined_to_the_models_that_fit_them_all)
 {
-    const identify_folds folds = make_identify_folds();
-    const std::vector<weighed_file> files = three_files(folds);
+    const identify_groups groups = make_identify_groups();
+    const std::vector<weighed_file> files = three_files(groups);
     const crc_model& modbus = *crc_find_model("CRC-16/MODBUS");
     const crc_model& xmodem = *crc_find_model("CRC-16/XMODEM");
 
-    identify_verdict both = weigh_list(folds, files, modbus, false);
-    join_verdicts(both, weigh_list(folds, files, modbus, false));
+    identify_verdict both = weigh_list(groups, files, modbus, false);
+    join_verdicts(both, weigh_list(groups, files, modbus, false));
     EXPECT_EQ(both.weighed, 6U);
     EXPECT_EQ(verdict_lines(both), std::vector<std::string>{"CRC-16/MODBUS: as written"});
 
     // One list by MODBUS, one by XMODEM, one by MODBUS swapped: no model gives them all.
     for (const auto& [model, swapped] : {std::pair{&xmodem, false}, std::pair{&modbus, true}}) {
-        identify_verdict mixed = weigh_list(folds, files, modbus, false);
-        join_verdicts(mixed, weigh_list(folds, files, *model, swapped));
+        identify_verdict mixed = weigh_list(groups, files, modbus, false);
+        join_verdicts(mixed, weigh_list(groups, files, *model, swapped));
         EXPECT_EQ(mixed.weighed, 6U);
         EXPECT_TRUE(verdict_lines(mixed).empty());
     }

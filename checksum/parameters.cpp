@@ -1,8 +1,10 @@
-#include "parameters.hpp"
+#include "crc_parameters.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+
+#include "model.hpp"
 
 namespace {
 
@@ -52,9 +54,11 @@ std::string_view next_item(std::string_view& text)
     return item;
 }
 
+crc_parameter_reading fault(crc_parameter_fault what, std::string_view item) { return {what, item, {}, 0}; }
+
 } // namespace
 
-bool read_parameters(std::string_view text, crc_model& model, std::string& error)
+crc_parameter_reading crc_read_parameters(std::string_view text)
 {
     std::array<std::string_view, KEYS> given{}; // each key's item, empty where not given
     crc_state values[KEYS] = {};
@@ -67,12 +71,10 @@ bool read_parameters(std::string_view text, crc_model& model, std::string& error
             ++k;
         }
         if (equals == std::string_view::npos || k == KEYS) {
-            error = "unknown model parameter '" + std::string(item) + "'";
-            return false;
+            return fault(crc_parameter_fault::unknown_key, item);
         }
         if (!given[k].empty()) {
-            error = "repeated model parameter '" + std::string(item) + "'";
-            return false;
+            return fault(crc_parameter_fault::repeated_key, item);
         }
         given[k] = item;
         const bool read = k == WIDTH ? value == "16"
@@ -81,37 +83,37 @@ bool read_parameters(std::string_view text, crc_model& model, std::string& error
             : k == NAME              ? !value.empty()
                                      : read_hex(value, values[k]);
         if (!read) {
-            error = "invalid model parameter '" + std::string(item) + "'" +
-                (k == WIDTH ? ": every model here is 16 bits wide" : "");
-            return false;
+            return fault(k == WIDTH ? crc_parameter_fault::invalid_width : crc_parameter_fault::invalid_value, item);
         }
     }
     for (const key required : {POLY, REFIN, REFOUT}) {
         if (given[required].empty()) {
-            error = "missing model parameter '" + std::string(KEY_NAMES[required]) + "'";
-            return false;
+            return fault(crc_parameter_fault::missing_key, KEY_NAMES[required]);
         }
     }
-    model = crc_make_model(nullptr, values[POLY], values[INIT], refin, refout, values[XOROUT]);
-    if (!given[CHECK].empty() && crc_check_value(model) != values[CHECK]) {
-        char made[8];
-        std::snprintf(made, sizeof made, "0x%04X", static_cast<unsigned>(crc_check_value(model)));
-        error = "the model's parameters make check=" + std::string(made) + ", not '" + std::string(given[CHECK]) + "'";
-        return false;
+    crc_parameter_reading read{crc_parameter_fault::none,
+                               {},
+                               {values[POLY], values[INIT], refin, refout, values[XOROUT]},
+                               0};
+    if (!given[CHECK].empty()) {
+        read.made = crc_make_model(nullptr, "", read.parameters).check;
+        if (read.made != values[CHECK]) {
+            read.fault = crc_parameter_fault::check_mismatch;
+            read.item = given[CHECK];
+        }
     }
-    return true;
+    return read;
 }
 
-std::string format_parameters(const crc_catalogue_entry& entry)
+std::size_t crc_format_parameters(const crc_model& model, char (&into)[CRC_PARAMETER_FORM_SIZE])
 {
-    const crc_model& model = entry.model;
-    // The numbers take the same room whatever their values; the name, as
-    // long as it is, goes on after them.
-    char numbers[128];
-    std::snprintf(numbers, sizeof numbers,
-                  "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X residue=0x%04X",
-                  static_cast<unsigned>(model.poly), static_cast<unsigned>(model.init), model.refin ? "true" : "false",
-                  model.refout ? "true" : "false", static_cast<unsigned>(model.xorout),
-                  static_cast<unsigned>(entry.check), static_cast<unsigned>(entry.residue));
-    return std::string(numbers) + " name=\"" + model.name + "\"";
+    const crc_parameters& p = model.parameters;
+    const int length = std::snprintf(
+        into, sizeof into,
+        "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X residue=0x%04X%s%s%s",
+        static_cast<unsigned>(p.poly), static_cast<unsigned>(p.init), p.refin ? "true" : "false",
+        p.refout ? "true" : "false", static_cast<unsigned>(p.xorout), static_cast<unsigned>(model.check),
+        static_cast<unsigned>(model.residue), model.name != nullptr ? " name=\"" : "",
+        model.name != nullptr ? model.name : "", model.name != nullptr ? "\"" : "");
+    return length > 0 ? std::min(static_cast<std::size_t>(length), sizeof into - 1) : 0;
 }

@@ -3,7 +3,7 @@
 // shuffles. Only this file holds those instructions, each function marked
 // for them, so that the rest of the program stays built for the baseline
 // processor; crc_engine_runs asks the processor whether it has them (and
-// whether it has what fold_x86_wide.cpp and fold_x86_512.cpp need), and
+// whether it has what fold_x86_256.cpp and fold_x86_512.cpp need), and
 // crc16sum asks once.
 //
 // How it works. From a state of zero and with no final XOR, a checksum is
@@ -30,7 +30,8 @@
 // out one place further along, which its constants make up for (see
 // crc_fold_constants). Its last value is turned round before the reduction,
 // and the state turned round after it.
-#include "crc_model.hpp"
+#include "crc_engine.hpp"
+#include "model.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -42,8 +43,8 @@ using namespace fold_x86;
 
 namespace {
 
-template <bool REFLECTED> FOLD_TARGET __m128i load_lanes(const unsigned char* at) { return load_block<REFLECTED>(at); }
-FOLD_TARGET __m128i across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+template <bool REFLECTED> FOLD_TARGET __m128i load_blocks(const unsigned char* at) { return load_block<REFLECTED>(at); }
+FOLD_TARGET __m128i across_blocks(const crc_fold_constants& constants, std::size_t blocks)
 {
     return load(constants.across[blocks - 1]);
 }
@@ -66,12 +67,13 @@ FOLD_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const u
 
 } // namespace
 
-FOLD_ENTRY crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+FOLD_ENTRY crc_state crc_fold_128(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
     if (count >= BLOCK) {
-        crc = model.refin ? fold_blocks<true>(model, crc, data, count) : fold_blocks<false>(model, crc, data, count);
+        crc = model.parameters.refin ? fold_blocks<true>(model, crc, data, count)
+                                     : fold_blocks<false>(model, crc, data, count);
     }
-    return crc_update(model, crc, data, count);
+    return crc_table_update(model, crc, data, count);
 }
 
 bool crc_engine_runs(crc_engine engine)
@@ -87,7 +89,7 @@ bool crc_engine_runs(crc_engine engine)
     if ((ecx & fold) != fold) {
         return false;
     }
-    if (engine == crc_engine::fold) {
+    if (engine == crc_engine::fold_128) {
         return true;
     }
     // The wide fold: AVX2 and VPCLMULQDQ, and a system that saves the
@@ -105,35 +107,25 @@ bool crc_engine_runs(crc_engine engine)
     if ((ebx & bit_AVX2) == 0 || (ecx & bit_VPCLMULQDQ) == 0) {
         return false;
     }
-    if (engine == crc_engine::wide_fold) {
+    if (engine == crc_engine::fold_256) {
         return true;
     }
     const unsigned avx512 = bit_AVX512F | bit_AVX512BW;
     return (saved & 0xE6U) == 0xE6U && (ebx & avx512) == avx512;
 }
 
-crc_engine crc_fastest_engine()
-{
-    for (const crc_engine engine : {crc_engine::widest_fold, crc_engine::wide_fold, crc_engine::fold}) {
-        if (crc_engine_runs(engine)) {
-            return engine;
-        }
-    }
-    return crc_engine::table;
-}
-
 const char* crc_engine_name(crc_engine engine)
 {
-    if (engine == crc_engine::widest_fold) {
+    if (engine == crc_engine::fold_512) {
         return "carry-less multiply (VPCLMULQDQ, 512 bits), 4 accumulators";
     }
-    if (engine == crc_engine::wide_fold) {
+    if (engine == crc_engine::fold_256) {
         return ACCUMULATORS == 8 ? "carry-less multiply (VPCLMULQDQ, 256 bits), 8 accumulators"
                                  : "carry-less multiply (VPCLMULQDQ, 256 bits), 4 accumulators";
     }
-    return engine == crc_engine::fold ? (ACCUMULATORS == 8 ? "carry-less multiply (PCLMULQDQ), 8 accumulators"
-                                                           : "carry-less multiply (PCLMULQDQ), 4 accumulators")
-                                      : "table";
+    return engine == crc_engine::fold_128 ? (ACCUMULATORS == 8 ? "carry-less multiply (PCLMULQDQ), 8 accumulators"
+                                                               : "carry-less multiply (PCLMULQDQ), 4 accumulators")
+                                          : "table";
 }
 
 #endif

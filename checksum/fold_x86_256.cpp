@@ -1,8 +1,8 @@
 // The carry-less fold on x86 two blocks at a time: the same fold as
-// fold_x86.cpp, its accumulators 256 bits wide, each multiply (VPCLMULQDQ,
+// fold_x86_128.cpp, its accumulators 256 bits wide, each multiply (VPCLMULQDQ,
 // with AVX2's shuffles) carrying two 16-byte blocks at once, so that a
 // processor that has it folds twice as much for each instruction. Only this
-// file holds those instructions; crc_fastest_engine asks the processor, and
+// file holds those instructions; crc_engine_runs asks the processor, and
 // its system, whether they run.
 //
 // Each accumulator holds two blocks side by side, every one carried across
@@ -11,7 +11,8 @@
 // then the 128-bit fold goes on with whatever whole blocks are left, and
 // reduces. Inputs shorter than all the accumulators hold go to the 128-bit
 // fold.
-#include "crc_model.hpp"
+#include "crc_engine.hpp"
+#include "model.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -28,10 +29,10 @@ using namespace fold_x86;
 
 namespace {
 
-constexpr std::size_t LANES = 2, GROUP = ACCUMULATORS * LANES * BLOCK;
+constexpr std::size_t BLOCKS = 2, GROUP = ACCUMULATORS * BLOCKS * BLOCK;
 
 // Two blocks, each as its polynomial: each reversed for a normal model.
-template <bool REFLECTED> WIDE_TARGET __m256i load_lanes(const unsigned char* at)
+template <bool REFLECTED> WIDE_TARGET __m256i load_blocks(const unsigned char* at)
 {
     const __m256i both = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     if constexpr (REFLECTED) {
@@ -44,7 +45,7 @@ template <bool REFLECTED> WIDE_TARGET __m256i load_lanes(const unsigned char* at
 }
 
 // The constants that carry a block across `blocks` blocks, for each of two.
-WIDE_TARGET __m256i across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+WIDE_TARGET __m256i across_blocks(const crc_fold_constants& constants, std::size_t blocks)
 {
     return _mm256_broadcastsi128_si256(load(constants.across[blocks - 1]));
 }
@@ -69,8 +70,8 @@ WIDE_TARGET crc_state fold_groups(const crc_model& model, crc_state crc, const u
 {
     const crc_fold_constants& constants = model.fold;
     const __m256i first =
-        _mm256_xor_si256(load_lanes<REFLECTED>(data), _mm256_zextsi128_si256(state_block<REFLECTED>(crc)));
-    const __m256i last = fold_side_by_side<REFLECTED, ACCUMULATORS, LANES>(constants, first, data, count);
+        _mm256_xor_si256(load_blocks<REFLECTED>(data), _mm256_zextsi128_si256(state_block<REFLECTED>(crc)));
+    const __m256i last = fold_side_by_side<REFLECTED, ACCUMULATORS, BLOCKS>(constants, first, data, count);
     // Its first block carried onto its second.
     const __m128i acc = fold_x86::fold_across(_mm256_castsi256_si128(last), load(constants.across[0]),
                                               _mm256_extracti128_si256(last, 1));
@@ -79,13 +80,14 @@ WIDE_TARGET crc_state fold_groups(const crc_model& model, crc_state crc, const u
 
 } // namespace
 
-WIDE_ENTRY crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+WIDE_ENTRY crc_state crc_fold_256(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
     if (count < GROUP) {
-        return crc_fold(model, crc, data, count);
+        return crc_fold_128(model, crc, data, count);
     }
-    crc = model.refin ? fold_groups<true>(model, crc, data, count) : fold_groups<false>(model, crc, data, count);
-    return crc_update(model, crc, data, count);
+    crc = model.parameters.refin ? fold_groups<true>(model, crc, data, count)
+                                 : fold_groups<false>(model, crc, data, count);
+    return crc_table_update(model, crc, data, count);
 }
 
 #endif

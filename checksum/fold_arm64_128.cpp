@@ -1,4 +1,4 @@
-// The carry-less fold on arm64: the fold of fold_x86.cpp, with the crypto
+// The carry-less fold on arm64: the fold of fold_x86_128.cpp, with the crypto
 // extension's 64x64 carry-less multiply (PMULL) in place of PCLMULQDQ, the
 // same constants and the same layout: 16-byte blocks read as they lie for a
 // reflected model, their bytes reversed for a normal one, eight
@@ -7,7 +7,8 @@
 // so that the programs stay built for the baseline (armv8-a) and a board
 // without the extension runs the table; crc_engine_runs asks the system
 // (getauxval's HWCAP_PMULL) whether it has it.
-#include "crc_model.hpp"
+#include "crc_engine.hpp"
+#include "model.hpp"
 
 #if defined(__aarch64__)
 
@@ -33,7 +34,7 @@ PMULL_TARGET uint8x16_t reversed_bytes(uint8x16_t value)
 
 // A block of 16 bytes as its polynomial: reversed for a normal model; one
 // block to a vector.
-template <bool REFLECTED> PMULL_TARGET uint8x16_t load_lanes(const unsigned char* at)
+template <bool REFLECTED> PMULL_TARGET uint8x16_t load_blocks(const unsigned char* at)
 {
     if constexpr (REFLECTED) {
         return load(at);
@@ -91,7 +92,7 @@ PMULL_TARGET uint8x16_t reduce(const crc_fold_constants& constants, uint8x16_t v
 PMULL_TARGET uint8x16_t reverse_bits(uint8x16_t value) { return reversed_bytes(vrbitq_u8(value)); }
 
 // The constants that carry a block across `blocks` blocks: one block to a vector.
-PMULL_TARGET uint8x16_t across_lanes(const crc_fold_constants& constants, std::size_t blocks)
+PMULL_TARGET uint8x16_t across_blocks(const crc_fold_constants& constants, std::size_t blocks)
 {
     return load(constants.across[blocks - 1]);
 }
@@ -112,11 +113,11 @@ PMULL_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const 
     // reflected block, at the top of a normal one.
     const uint8x16_t state = vreinterpretq_u8_u16(vsetq_lane_u16(crc, vdupq_n_u16(0), REFLECTED ? 0 : 7));
     uint8x16_t acc =
-        fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, veorq_u8(load_lanes<REFLECTED>(data), state), data,
+        fold_side_by_side<REFLECTED, ACCUMULATORS, 1>(constants, veorq_u8(load_blocks<REFLECTED>(data), state), data,
                                                       count);
     const uint8x16_t across_one = load(constants.across[0]);
     for (; count >= BLOCK; data += BLOCK, count -= BLOCK) {
-        acc = fold_across(acc, across_one, load_lanes<REFLECTED>(data));
+        acc = fold_across(acc, across_one, load_blocks<REFLECTED>(data));
     }
     if constexpr (REFLECTED) {
         return vgetq_lane_u16(vreinterpretq_u16_u8(reverse_bits(reduce(constants, reverse_bits(acc)))), 7);
@@ -127,31 +128,30 @@ PMULL_TARGET crc_state fold_blocks(const crc_model& model, crc_state crc, const 
 
 } // namespace
 
-PMULL_ENTRY crc_state crc_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+PMULL_ENTRY crc_state crc_fold_128(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
     if (count >= BLOCK) {
-        crc = model.refin ? fold_blocks<true>(model, crc, data, count) : fold_blocks<false>(model, crc, data, count);
+        crc = model.parameters.refin ? fold_blocks<true>(model, crc, data, count)
+                                     : fold_blocks<false>(model, crc, data, count);
     }
-    return crc_update(model, crc, data, count);
+    return crc_table_update(model, crc, data, count);
 }
 
 // No wider folds here: the fold serves in their place.
-crc_state crc_wide_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+crc_state crc_fold_256(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
-    return crc_fold(model, crc, data, count);
+    return crc_fold_128(model, crc, data, count);
 }
 
-crc_state crc_widest_fold(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
+crc_state crc_fold_512(const crc_model& model, crc_state crc, const unsigned char* data, std::size_t count)
 {
-    return crc_fold(model, crc, data, count);
+    return crc_fold_128(model, crc, data, count);
 }
 
 bool crc_engine_runs(crc_engine engine)
 {
-    return engine == crc_engine::table || (engine == crc_engine::fold && (getauxval(AT_HWCAP) & HWCAP_PMULL) != 0);
+    return engine == crc_engine::table || (engine == crc_engine::fold_128 && (getauxval(AT_HWCAP) & HWCAP_PMULL) != 0);
 }
-
-crc_engine crc_fastest_engine() { return crc_engine_runs(crc_engine::fold) ? crc_engine::fold : crc_engine::table; }
 
 const char* crc_engine_name(crc_engine engine)
 {
