@@ -1,8 +1,6 @@
 #include "options.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include "crc_parameters.hpp"
@@ -120,13 +118,13 @@ bool set_model(reading& state, const std::string& text)
 // A whole number from 1 to MAX_JOBS, nothing around it.
 bool set_jobs(reading& state, const std::string& value)
 {
+    bool valid = !value.empty();
     unsigned long long jobs = 0;
-    if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos) {
-        errno = 0;
-        jobs = std::strtoull(value.c_str(), nullptr, 10);
-        jobs = errno == 0 ? jobs : 0;
+    for (const char c : value) {
+        valid = valid && c >= '0' && c <= '9' && jobs <= MAX_JOBS;
+        jobs = valid ? jobs * 10 + static_cast<unsigned long long>(c - '0') : 0;
     }
-    if (jobs == 0 || jobs > MAX_JOBS) {
+    if (!valid || jobs == 0 || jobs > MAX_JOBS) {
         return fail(state, "invalid number of jobs: '" + value + "'");
     }
     state.line.opts.jobs = static_cast<std::size_t>(jobs);

@@ -101,6 +101,7 @@ TEST(parse_command_line, every_option_short_long_abbreviated_and_with_its_value)
         {{"--jo=1024", "f"}, "jobs=1024 [f]"},
         {{"-rj2", "d"}, "rec jobs=2 [d]"},
         {{"-j", "3", "-j", "1"}, "jobs=1 []"},
+        {{"-j", "0007"}, "jobs=7 []"},
         {{"-a", "modbus", "f"}, "model=CRC-16/MODBUS [f]"},
         {{"-amodbus", "f"}, "model=CRC-16/MODBUS [f]"},
         {{"--algorithm=Modbus", "f"}, "model=CRC-16/MODBUS [f]"},
