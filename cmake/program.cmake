@@ -1,5 +1,6 @@
 # crc16_add_program(NAME LIBRARY...): the program NAME, from main.cpp and the
 # man page NAME.1.in of the folder that calls it, linked against LIBRARY...
+# and the stack protector's canary (stack_guard/).
 # main.cpp is compiled once, for the program and for its static twin.
 #
 # On Windows: a console program with the runtimes inside, a version record

@@ -11,7 +11,8 @@
 
 #include "platform.hpp"
 
-// The most bytes one read through a stream asks for.
+// The chunk the programs read a stream in: the most bytes one read through
+// the stream asks for, and the size of the buffer it reads into.
 inline constexpr std::size_t CHUNK_SIZE = 4096;
 
 // The buffer behind a file stream: the system is asked for this much at a
@@ -72,7 +73,7 @@ struct chunk_reader {
 };
 
 // What next_chunk gives: `got` bytes in the reader's buffer, perhaps none;
-// the end, with nothing read; or a failure, with `cause`: a read error, or
+// the end, with no bytes; or a failure, with `cause`: a read error, or
 // CAUSE_ENDED_EARLY where the stream ends before `size` bytes, so that a
 // short file never passes for one padded with zeros.
 enum class chunk_status { chunk, end, failed };
