@@ -92,8 +92,7 @@ void mapped(benchmark::State& state, const char* path)
             state.SkipWithError("cannot map CRC16_BENCH_FILE");
             break;
         }
-        const crc_state crc =
-            crc_update(model, crc_start(model), static_cast<const unsigned char*>(at), size);
+        const crc_state crc = crc_update(model, crc_start(model), static_cast<const unsigned char*>(at), size);
         benchmark::DoNotOptimize(crc);
         munmap(at, size);
         close(file);

@@ -39,16 +39,15 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
 }
 
 // The same for one model, from the state `from`.
-static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model,
-                                    unsigned char* direct, crc_state from)
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct,
+                                    crc_state from)
 {
     const crc_model* const models[] = {&model};
     std::int64_t length = 0;
     return read_and_close(stream, size, models, direct, &from, length);
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model,
-                             unsigned char* direct)
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct)
 {
     file_checksum result = read_and_close(stream, size, model, direct, crc_start(model));
     if (result.stage == file_stage::checksummed) {
@@ -58,7 +57,7 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 }
 
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           unsigned char* direct, crc_state* crcs, std::int64_t& length)
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;

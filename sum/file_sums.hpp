@@ -50,15 +50,14 @@ std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
 // its checksum by `model`, from crc_start to crc_finish. With `direct`, a
 // stream of known size is read straight from the system through it, in
 // reads of DIRECT_READ_SIZE; without, through the stream, a chunk at a time.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model,
-                             unsigned char* direct);
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct);
 
 // Reads what was opened, as finish_reading does, by each of `models` at
 // once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
 // `length`, how many bytes it held: what each model makes of a file read
 // once, whatever its initial value and final XOR.
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                           unsigned char* direct, crc_state* crcs, std::int64_t& length);
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length);
 
 // The state that `length` bytes at `offset` of the file `name` named when
 // `identity` was taken leave when folded by `model` from CRC_ZERO, for

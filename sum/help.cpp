@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "crc_model.hpp"
-#include "output.hpp"
 #include "crc_parameters.hpp"
+#include "output.hpp"
 
 void print_help()
 {

@@ -7,8 +7,9 @@ identify_groups make_identify_groups()
         const crc_model& model = crc_catalogue_model(row);
         const crc_parameters& p = crc_parameters_of(model);
         std::size_t group = 0;
-        while (group < made.readers.size() && (crc_parameters_of(*made.readers[group]).poly != p.poly ||
-                                               crc_parameters_of(*made.readers[group]).refin != p.refin)) {
+        while (group < made.readers.size() &&
+               (crc_parameters_of(*made.readers[group]).poly != p.poly ||
+                crc_parameters_of(*made.readers[group]).refin != p.refin)) {
             ++group;
         }
         if (group == made.readers.size()) {
@@ -31,8 +32,9 @@ void weigh_entry(const identify_groups& groups, const std::vector<crc_state>& st
     for (std::size_t i = 0; i < crc_catalogue_size(); ++i) {
         const crc_model& model = crc_catalogue_model(i);
         // The initial value carried through the length, joined to what the bytes left from zero.
-        const crc_state made = crc_finish(
-            model, crc_combine(model, crc_start(model), states[groups.group_of[i]], static_cast<std::uint64_t>(length)));
+        const crc_state made = crc_finish(model,
+                                          crc_combine(model, crc_start(model), states[groups.group_of[i]],
+                                                      static_cast<std::uint64_t>(length)));
         verdict.as_written[i] = static_cast<char>(verdict.as_written[i] != 0 && made == expected);
         verdict.swapped[i] = static_cast<char>(verdict.swapped[i] != 0 && made == crc_swap(expected));
     }

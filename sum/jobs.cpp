@@ -82,8 +82,7 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, read_
     const std::int64_t offset = range_length(work.identity.size, count) * static_cast<std::int64_t>(index);
     const std::int64_t bytes = range_bytes(work.identity.size, count, index);
     hold.unlock();
-    const file_checksum part =
-        checksum_range(work.name, work.identity, offset, bytes, *work.model, buffers);
+    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, *work.model, buffers);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -194,8 +193,7 @@ void work_on_jobs(job_runner& runner)
 
 } // namespace
 
-void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum,
-                read_buffers& own_buffer)
+void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum, read_buffers& own_buffer)
 {
     runner.jobs = jobs;
     runner.range_minimum = range_minimum;

@@ -95,8 +95,7 @@ struct job_runner {
     read_buffers* own_buffer = nullptr; // the calling thread's
 };
 
-void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum,
-                read_buffers& own_buffer);
+void start_jobs(job_runner& runner, std::size_t jobs, std::int64_t range_minimum, read_buffers& own_buffer);
 
 // True when a result must be taken before the next job is handed in.
 bool jobs_full(job_runner& runner);

@@ -101,8 +101,9 @@ int run(const std::vector<std::string>& arguments)
     static stream_buffer list_buffer;
     job_runner runner;
     if (opts.debug) {
-        diagnose(out, std::string("engine: ") + crc_engine_name(crc_engine_in_use()) +
-                          (crc_engine_forced() ? " (CRC16SUM_ENGINE=table)" : ""));
+        diagnose(out,
+                 std::string("engine: ") + crc_engine_name(crc_engine_in_use()) +
+                     (crc_engine_forced() ? " (CRC16SUM_ENGINE=table)" : ""));
     }
     start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), range_minimum(), own_buffer);
     tally seen;

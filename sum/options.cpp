@@ -258,12 +258,12 @@ void check_combination(reading& state)
     const options& opts = state.line.opts;
     if (opts.identify) {
         // The options that choose a model, or make lines or walk folders.
-        const char* conflicting = opts.check ? "--check"
+        const char* conflicting = opts.check    ? "--check"
             : opts.model != nullptr || opts.own ? "--algorithm"
-            : opts.recursive                 ? "--recursive"
-            : opts.zero                      ? "--zero"
-            : opts.tag_given                 ? "--tag"
-                                             : nullptr;
+            : opts.recursive                    ? "--recursive"
+            : opts.zero                         ? "--zero"
+            : opts.tag_given                    ? "--tag"
+                                                : nullptr;
         if (conflicting != nullptr) {
             fail(state, std::string("the ") + conflicting + " option is meaningless with --identify");
             return;

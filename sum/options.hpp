@@ -27,7 +27,7 @@ struct options {
     bool recursive = false;
     bool identify = false;
     bool debug = false;
-    std::size_t jobs = 0;             // 0: one for each processor
+    std::size_t jobs = 0;              // 0: one for each processor
     const crc_model* model = nullptr;  // -a's: catalogued, or one's own once made from `own`; null: none
     std::optional<crc_parameters> own; // the parameters of a model of one's own that -a gave
     line_style lines = line_style::by_model;

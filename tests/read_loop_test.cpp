@@ -321,8 +321,7 @@ TEST(checksum_range, reads_the_same_file_only_and_fails_short)
         {"a file gone since", name + ".gone", identity, 0, CHUNK, file_stage::not_read, ENOENT},
     };
     for (const auto& c : cases) {
-        const file_checksum got =
-            checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), *buffers);
+        const file_checksum got = checksum_range(c.name, c.identity, c.offset, c.length, crc_arc(), *buffers);
         EXPECT_EQ(got.stage, c.stage) << c.what;
         EXPECT_EQ(got.cause, c.cause) << c.what;
         if (c.stage == file_stage::checksummed) {
@@ -389,8 +388,7 @@ TEST(finish_reading, a_file_that_shrank_since_it_was_measured_ended_early)
             ASSERT_NE(stream, nullptr);
             ASSERT_TRUE(identity.regular);
             std::filesystem::resize_file(name, now);
-            const file_checksum got =
-                finish_reading(stream, identity.size, model, direct ? buffers->direct : nullptr);
+            const file_checksum got = finish_reading(stream, identity.size, model, direct ? buffers->direct : nullptr);
             std::filesystem::remove(name);
             if (now == text.size()) {
                 EXPECT_EQ(got.stage, file_stage::checksummed) << (direct ? "direct" : "plain");

@@ -327,8 +327,8 @@ crc_state checksum_of(const crc_model& model, const std::string& bytes)
 }
 
 // A list of the three files' checksums by `model`, weighed.
-identify_verdict weigh_list(const identify_groups& groups, const std::vector<weighed_file>& files, const crc_model& model,
-                            bool swapped)
+identify_verdict weigh_list(const identify_groups& groups, const std::vector<weighed_file>& files,
+                            const crc_model& model, bool swapped)
 {
     identify_verdict verdict = open_verdict();
     for (const weighed_file& file : files) {
