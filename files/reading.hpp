@@ -1,5 +1,5 @@
 // The layer that opens and reads files, shared by crc16 and crc16sum: a file
-// opened and measured, and read chunk after chunk for the caller to fold.
+// opened and measured, and read chunk after chunk, each handed back to the caller.
 // Every difference between Windows and POSIX in these is kept in
 // opening.cpp.
 #pragma once

@@ -2,7 +2,7 @@
 
 // Reads the stream from where it stands, straight from the system through
 // `direct` where it is given and the size is known, else a chunk at a time
-// through the stream, each of `models` folding every chunk into its own
+// through the stream, each of `models` taking every chunk into its own
 // state in `crcs` through `engine`; and closes it, unless it is standard
 // input. A result whose checksum is crcs[0], or why there is none; `length`,
 // the bytes read.

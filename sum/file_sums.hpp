@@ -1,5 +1,5 @@
 // crc16sum's reading of files: each opened and measured through files/, read
-// chunk after chunk (next_chunk), and folded by the engine, whole, in ranges,
+// chunk after chunk (next_chunk), and taken by the engine, whole, in ranges,
 // or by several models at once.
 #pragma once
 
@@ -17,7 +17,7 @@
 // reads of this many bytes into a buffer of the job's own, with no copy
 // through a stream's buffer and nothing cleared: the checksum is then a
 // small part of the cost of reading a file in the page cache. A whole
-// number of the engine's blocks and of the folds' groups.
+// number of the engine's blocks and of what each fold takes a step.
 inline constexpr std::size_t DIRECT_READ_SIZE = 128 << 10;
 static_assert(DIRECT_READ_SIZE % CRC_BLOCK_SIZE == 0);
 
@@ -60,7 +60,7 @@ file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<co
                               unsigned char* direct, crc_state* crcs, std::int64_t& length);
 
 // The state that `length` bytes at `offset` of the file `name` named when
-// `identity` was taken leave when folded by `model` from CRC_ZERO, for
+// `identity` was taken leave when taken by `model` from CRC_ZERO, for
 // crc_combine to join: the file opened again, and refused with
 // CAUSE_REPLACED unless it is still the same file with the same size. A
 // range that comes up short fails as a short file does.

@@ -96,7 +96,7 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, read_
 constexpr std::size_t CLAIM_BATCH = 16;
 
 // Reads the whole of what `stream` holds for the job, from where it stands,
-// and closes it: its checksum, or, to identify its model, what each fold
+// and closes it: its checksum, or, to identify its model, what each group's reader
 // makes of it.
 // `direct`, where it is given, reads a regular file straight from the system.
 void read_whole(job& work, std::FILE* stream, std::int64_t size, unsigned char* direct)

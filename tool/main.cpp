@@ -6,13 +6,13 @@
 
 namespace {
 
-// Each full chunk is whole blocks of the engine, folded lane by lane.
+// Each full chunk is whole blocks of the engine, taken lane by lane.
 static_assert(CHUNK_SIZE % CRC_BLOCK_SIZE == 0);
 
 // What became of the file: its checksum, or the step that failed.
 enum class outcome { checksummed, not_opened, not_read };
 
-// The whole file: opened, measured, folded chunk by chunk from CRC_INIT by
+// The whole file: opened, measured, taken chunk by chunk from CRC_INIT by
 // crc_update (CRC-16/ARC), and closed.
 outcome checksum_file(const path_char* path, crc_state& crc)
 {
