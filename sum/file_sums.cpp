@@ -1,31 +1,43 @@
 #include "file_sums.hpp"
 
-// Reads the stream from where it stands, straight from the system through
-// `direct` where it is given and the size is known, else a chunk at a time
-// through the stream, each of `models` taking every chunk into its own
-// state in `crcs` through `engine`; and closes it, unless it is standard
-// input. A result whose checksum is crcs[0], or why there is none; `length`,
-// the bytes read.
-static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    unsigned char* direct, crc_state* crcs, std::int64_t& length)
+// Takes every chunk `reader` hands back into each model's state; the
+// status it ended with.
+[[gnu::always_inline]] static inline chunk_status
+take_chunks(chunk_reader& reader, std::span<const crc_model* const> models, crc_state* crcs, int& cause)
 {
-    unsigned char chunk[CHUNK_SIZE];
-    chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
-    if (direct != nullptr && size > 0) {
-        reader.buffer = direct;
-        reader.buffer_size = DIRECT_READ_SIZE;
-        reader.direct = true;
-    }
-    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     chunk_status status = chunk_status::chunk;
     std::size_t got = 0;
-    int cause = 0;
     while ((status = next_chunk(reader, got, cause)) == chunk_status::chunk) {
         for (std::size_t i = 0; i < models.size(); ++i) {
             crcs[i] = crc_update(*models[i], crcs[i], reader.buffer, got);
         }
     }
-    length = reader.done;
+    return status;
+}
+
+// Reads the stream from where it stands, straight from the system through
+// `direct` where it is given and the size is known, else a chunk at a time
+// through the stream, each of `models` taking every chunk into its own
+// state in `crcs`; and closes it, unless it is standard input. A result
+// whose checksum is crcs[0], or why there is none; `length`, the bytes read.
+static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
+                                    unsigned char* direct, crc_state* crcs, std::int64_t& length)
+{
+    int cause = 0;
+    chunk_status status = chunk_status::chunk;
+    if (direct != nullptr && size > 0) {
+        chunk_reader reader{
+            .stream = stream, .size = size, .buffer = direct, .buffer_size = DIRECT_READ_SIZE, .direct = true};
+        status = take_chunks(reader, models, crcs, cause);
+        length = reader.done;
+    } else {
+        // Its own buffer, whose size the reads are checked against.
+        unsigned char chunk[CHUNK_SIZE];
+        chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
+        status = take_chunks(reader, models, crcs, cause);
+        length = reader.done;
+    }
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     if (status == chunk_status::failed) {
         result = {file_stage::not_read, cause, CRC_ZERO};
     }
