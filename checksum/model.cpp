@@ -31,6 +31,8 @@ crc_state crc_check_of(const crc_model& model) { return model.check; }
 
 crc_state crc_residue_of(const crc_model& model) { return model.residue; }
 
+bool crc_stored_low_first(const crc_model& model) { return crc_stored_low_first(model.parameters); }
+
 crc_model* crc_new_model(const crc_parameters& parameters)
 {
     void* room = std::malloc(sizeof(crc_model));

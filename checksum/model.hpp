@@ -59,9 +59,7 @@ constexpr crc_state crc_step_bytes(const crc_model& model, crc_state crc, std::s
     return model.parameters.refin ? crc : crc_swap(crc);
 }
 
-// A checksum's two bytes in the order they are stored after their input:
-// low byte first for a model whose output is reflected, high byte first
-// otherwise.
+// The one rule for the order of a stored checksum's bytes (crc_model.hpp).
 constexpr bool crc_stored_low_first(const crc_parameters& p) { return p.refout; }
 
 // The model of these parameters, its table and its constants made now, its
@@ -74,9 +72,10 @@ constexpr crc_model crc_make_model(const char* name, const char* aliases, const 
     model.fold = crc_make_fold_constants(p.poly, p.refin, model.table.data());
     const crc_state digits = crc_step_bytes(model, crc_start_of(p), "123456789");
     model.check = static_cast<crc_state>(crc_turned(p, digits) ^ p.xorout);
-    const auto low = static_cast<char>(model.check & 0xFFU), high = static_cast<char>(model.check >> 8);
-    const char stored[] = {crc_stored_low_first(p) ? low : high, crc_stored_low_first(p) ? high : low};
-    model.residue = crc_turned(p, crc_step_bytes(model, digits, std::string_view(stored, 2)));
+    unsigned char stored[2] = {};
+    crc_store(model.check, crc_stored_low_first(p), stored);
+    const char bytes[] = {static_cast<char>(stored[0]), static_cast<char>(stored[1])};
+    model.residue = crc_turned(p, crc_step_bytes(model, digits, std::string_view(bytes, 2)));
     return model;
 }
 

@@ -659,3 +659,32 @@ TEST(crc_format_parameters, every_model_reads_back_as_itself)
 }
 
 } // namespace
+
+namespace {
+
+// The stored order: low byte first where the output is reflected; and the
+// bytes stored so read back as the checksum, in either order.
+TEST(crc_stored_low_first, by_the_output_order_of_each_model)
+{
+    const struct {
+        const char* name;
+        bool low_first;
+    } cases[] = {
+        {"CRC-16/MODBUS", true},  {"CRC-16/KERMIT", true},    {"X-25", true},         {"CRC-16/ARC", true},
+        {"CRC-16/XMODEM", false}, {"CRC-16/IBM-3740", false}, {"CRC-16/UMTS", false},
+    };
+    for (const auto& c : cases) {
+        const crc_model* model = crc_find_model(c.name);
+        ASSERT_NE(model, nullptr) << c.name;
+        EXPECT_EQ(crc_stored_low_first(*model), c.low_first) << c.name;
+    }
+    for (const bool low_first : {true, false}) {
+        unsigned char bytes[2] = {};
+        crc_store(0x4B37, low_first, bytes);
+        EXPECT_EQ(bytes[0], low_first ? 0x37 : 0x4B);
+        EXPECT_EQ(bytes[1], low_first ? 0x4B : 0x37);
+        EXPECT_EQ(crc_stored(bytes, low_first), 0x4B37);
+    }
+}
+
+} // namespace

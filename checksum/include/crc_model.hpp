@@ -63,6 +63,27 @@ crc_state crc_check_of(const crc_model& model);
 // by its own checksum stored in the model's byte order.
 crc_state crc_residue_of(const crc_model& model);
 
+// Whether a checksum stored after its input goes low byte first: for a
+// model whose output is reflected, as MODBUS, KERMIT and X-25 store theirs;
+// else high byte first, as XMODEM and IBM-3740 do. Stored so, the checksum
+// leaves the model's residue. For a model whose input and output orders
+// differ, which none in the catalogue does, this is only a convention.
+bool crc_stored_low_first(const crc_model& model);
+
+// A checksum's two bytes in the order they are stored, low byte first or not.
+constexpr void crc_store(crc_state crc, bool low_first, unsigned char (&bytes)[2])
+{
+    const auto low = static_cast<unsigned char>(crc & 0xFFU), high = static_cast<unsigned char>(crc >> 8);
+    bytes[0] = low_first ? low : high;
+    bytes[1] = low_first ? high : low;
+}
+
+// The checksum two stored bytes hold, low byte first or not.
+constexpr crc_state crc_stored(const unsigned char (&bytes)[2], bool low_first)
+{
+    return static_cast<crc_state>(low_first ? bytes[0] | bytes[1] << 8 : bytes[0] << 8 | bytes[1]);
+}
+
 // The catalogue, in its order (by name), CRC-16/ARC first.
 std::size_t crc_catalogue_size();
 const crc_model& crc_catalogue_model(std::size_t index);
