@@ -51,10 +51,6 @@ bool read_line(line_reader& reader, std::string& line)
     }
 }
 
-std::string counted(std::size_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // The job for one line of a list: the file it names, or, for a line that
 // is no entry, only its place in the order.

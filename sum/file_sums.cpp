@@ -1,16 +1,47 @@
 #include "file_sums.hpp"
 
-// Takes every chunk `reader` hands back into each model's state; the
-// status it ended with.
-[[gnu::always_inline]] static inline chunk_status
-take_chunks(chunk_reader& reader, std::span<const crc_model* const> models, crc_state* crcs, int& cause)
+static void take(std::span<const crc_model* const> models, crc_state* crcs, const unsigned char* data,
+                 std::size_t count)
+{
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        crcs[i] = crc_update(*models[i], crcs[i], data, count);
+    }
+}
+
+void take_bytes(std::span<const crc_model* const> models, crc_state* crcs, const unsigned char* data, std::size_t count,
+                bool hold_back, file_checksum& result)
+{
+    if (!hold_back) {
+        take(models, crcs, data, count);
+        return;
+    }
+    unsigned char* tail = result.tail;
+    if (count >= 2) {
+        take(models, crcs, tail, result.tail_length);
+        take(models, crcs, data, count - 2);
+        tail[0] = data[count - 2];
+        tail[1] = data[count - 1];
+        result.tail_length = 2;
+    } else if (count == 1 && result.tail_length < 2) {
+        tail[result.tail_length++] = data[0];
+    } else if (count == 1) {
+        take(models, crcs, tail, 1);
+        tail[0] = tail[1];
+        tail[1] = data[0];
+    }
+}
+
+// Takes every chunk `reader` hands back into each model's state, holding
+// back the last two bytes in `result` where `hold_back` is set; the status
+// it ended with.
+[[gnu::always_inline]] static inline chunk_status take_chunks(chunk_reader& reader,
+                                                              std::span<const crc_model* const> models, crc_state* crcs,
+                                                              bool hold_back, file_checksum& result, int& cause)
 {
     chunk_status status = chunk_status::chunk;
     std::size_t got = 0;
     while ((status = next_chunk(reader, got, cause)) == chunk_status::chunk) {
-        for (std::size_t i = 0; i < models.size(); ++i) {
-            crcs[i] = crc_update(*models[i], crcs[i], reader.buffer, got);
-        }
+        take_bytes(models, crcs, reader.buffer, got, hold_back, result);
     }
     return status;
 }
@@ -21,23 +52,23 @@ take_chunks(chunk_reader& reader, std::span<const crc_model* const> models, crc_
 // state in `crcs`; and closes it, unless it is standard input. A result
 // whose checksum is crcs[0], or why there is none; `length`, the bytes read.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    unsigned char* direct, crc_state* crcs, std::int64_t& length)
+                                    unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back)
 {
     int cause = 0;
     chunk_status status = chunk_status::chunk;
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     if (direct != nullptr && size > 0) {
         chunk_reader reader{
             .stream = stream, .size = size, .buffer = direct, .buffer_size = DIRECT_READ_SIZE, .direct = true};
-        status = take_chunks(reader, models, crcs, cause);
+        status = take_chunks(reader, models, crcs, hold_back, result, cause);
         length = reader.done;
     } else {
         // Its own buffer, whose size the reads are checked against.
         unsigned char chunk[CHUNK_SIZE];
         chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
-        status = take_chunks(reader, models, crcs, cause);
+        status = take_chunks(reader, models, crcs, hold_back, result, cause);
         length = reader.done;
     }
-    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     if (status == chunk_status::failed) {
         result = {file_stage::not_read, cause, CRC_ZERO};
     }
@@ -52,16 +83,17 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
 
 // The same for one model, from the state `from`.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct,
-                                    crc_state from)
+                                    crc_state from, bool hold_back)
 {
     const crc_model* const models[] = {&model};
     std::int64_t length = 0;
-    return read_and_close(stream, size, models, direct, &from, length);
+    return read_and_close(stream, size, models, direct, &from, length, hold_back);
 }
 
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct)
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct,
+                             bool hold_back)
 {
-    file_checksum result = read_and_close(stream, size, model, direct, crc_start(model));
+    file_checksum result = read_and_close(stream, size, model, direct, crc_start(model), hold_back);
     if (result.stage == file_stage::checksummed) {
         result.crc = crc_finish(model, result.crc);
     }
@@ -69,12 +101,14 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 }
 
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                              unsigned char* direct, crc_state* crcs, std::int64_t& length)
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;
     }
-    return read_and_close(stream, size, models, direct, crcs, length);
+    file_checksum result = read_and_close(stream, size, models, direct, crcs, length, hold_back);
+    length -= static_cast<std::int64_t>(result.tail_length);
+    return result;
 }
 
 // A stream just opened, or null (then `cause` says why), measured: a result
@@ -115,7 +149,7 @@ std::FILE* open_measured(const std::string& name, stream_buffer& buffer, file_id
 }
 
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, read_buffers& buffers)
+                             std::int64_t length, const crc_model& model, read_buffers& buffers, bool hold_back)
 {
     // The file was opened once already: whatever fails now is a failure to
     // read it, never a file that is not there.
@@ -133,5 +167,5 @@ file_checksum checksum_range(const std::string& name, const file_identity& ident
         static_cast<void>(close_stream(stream, cause));
         return {file_stage::not_read, cause, CRC_ZERO};
     }
-    return read_and_close(stream, length, model, buffers.direct, CRC_ZERO);
+    return read_and_close(stream, length, model, buffers.direct, CRC_ZERO, hold_back);
 }

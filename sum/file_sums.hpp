@@ -34,7 +34,17 @@ struct file_checksum {
     file_stage stage;
     int cause; // 0 when checksummed
     crc_state crc;
+    // Read holding back a checksum stored at the end: its two bytes, which
+    // the checksum leaves out, and how many there were (fewer than two only
+    // where the whole input was that short).
+    unsigned char tail[2] = {};
+    std::size_t tail_length = 0;
 };
+
+// Takes `count` bytes into each of `models`' states, holding back the last
+// two bytes of all taken so far in `result` where `hold_back` is set.
+void take_bytes(std::span<const crc_model* const> models, crc_state* crcs, const unsigned char* data, std::size_t count,
+                bool hold_back, file_checksum& result);
 
 // Opens the file a name in UTF-8 names and measures it, behind `buffer`.
 // Null, with `failed` saying why, where that fails.
@@ -50,14 +60,15 @@ std::FILE* open_measured_input(std::int64_t& size, file_checksum& failed);
 // its checksum by `model`, from crc_start to crc_finish. With `direct`, a
 // stream of known size is read straight from the system through it, in
 // reads of DIRECT_READ_SIZE; without, through the stream, a chunk at a time.
-file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct);
+file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct,
+                             bool hold_back = false);
 
 // Reads what was opened, as finish_reading does, by each of `models` at
 // once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
 // `length`, how many bytes it held: what each model makes of a file read
 // once, whatever its initial value and final XOR.
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                              unsigned char* direct, crc_state* crcs, std::int64_t& length);
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back = false);
 
 // The state that `length` bytes at `offset` of the file `name` named when
 // `identity` was taken leave when taken by `model` from CRC_ZERO, for
@@ -65,4 +76,5 @@ file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<co
 // CAUSE_REPLACED unless it is still the same file with the same size. A
 // range that comes up short fails as a short file does.
 file_checksum checksum_range(const std::string& name, const file_identity& identity, std::int64_t offset,
-                             std::int64_t length, const crc_model& model, read_buffers& buffers);
+                             std::int64_t length, const crc_model& model, read_buffers& buffers,
+                             bool hold_back = false);

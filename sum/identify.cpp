@@ -50,7 +50,7 @@ void join_verdicts(identify_verdict& into, const identify_verdict& other)
     into.weighed += other.weighed;
 }
 
-std::vector<std::string> verdict_lines(const identify_verdict& verdict)
+std::vector<std::string> verdict_lines(const identify_verdict& verdict, bool stored)
 {
     std::vector<std::string> lines;
     if (verdict.weighed == 0) {
@@ -59,10 +59,10 @@ std::vector<std::string> verdict_lines(const identify_verdict& verdict)
     for (std::size_t i = 0; i < crc_catalogue_size(); ++i) {
         const char* name = crc_name_of(crc_catalogue_model(i));
         if (verdict.as_written[i] != 0) {
-            lines.push_back(std::string(name) + ": as written");
+            lines.push_back(std::string(name) + (stored ? ": low byte first" : ": as written"));
         }
         if (verdict.swapped[i] != 0) {
-            lines.push_back(std::string(name) + ": bytes swapped");
+            lines.push_back(std::string(name) + (stored ? ": high byte first" : ": bytes swapped"));
         }
     }
     return lines;

@@ -42,5 +42,6 @@ void join_verdicts(identify_verdict& into, const identify_verdict& other);
 
 // A line for each model that fits, "CRC-16/MODBUS: as written" or
 // "CRC-16/MODBUS: bytes swapped", in the catalogue's order; none where
-// nothing was weighed.
-std::vector<std::string> verdict_lines(const identify_verdict& verdict);
+// nothing was weighed. For checksums stored in their inputs, weighed read
+// low byte first, "low byte first" and "high byte first" instead.
+std::vector<std::string> verdict_lines(const identify_verdict& verdict, bool stored = false);

@@ -49,6 +49,13 @@ void finish_slot(job_runner& runner, std::size_t slot)
     }
 }
 
+// The bytes a job's file holds for its checksum: all but the two stored
+// after them, where it holds back a checksum.
+std::int64_t data_size(const job& work)
+{
+    return work.identity.size - (work.hold_back ? 2 : 0);
+}
+
 // The file's checksum from its ranges' in order: the first failure, if any
 // range failed, else each range's state joined to those before it, the
 // first to the state the model starts from, and finished.
@@ -62,10 +69,12 @@ file_checksum join_ranges(const job& work)
         if (part.stage != file_stage::checksummed) {
             return part;
         }
-        const std::int64_t bytes = range_bytes(work.identity.size, count, i);
+        const std::int64_t bytes = range_bytes(data_size(work), count, i);
         joined = crc_combine(model, joined, part.crc, static_cast<std::uint64_t>(bytes));
     }
-    return {file_stage::checksummed, 0, crc_finish(model, joined)};
+    file_checksum whole = work.ranges.back();
+    whole.crc = crc_finish(model, joined);
+    return whole;
 }
 
 // Reads the oldest range nobody has claimed. Called and left with the lock
@@ -79,10 +88,13 @@ void work_on_range(job_runner& runner, std::unique_lock<std::mutex>& hold, read_
         runner.split.erase(runner.split.begin());
     }
     const std::size_t count = work.ranges.size();
-    const std::int64_t offset = range_length(work.identity.size, count) * static_cast<std::int64_t>(index);
-    const std::int64_t bytes = range_bytes(work.identity.size, count, index);
+    const std::int64_t offset = range_length(data_size(work), count) * static_cast<std::int64_t>(index);
+    const std::int64_t bytes = range_bytes(data_size(work), count, index);
+    // The last range reads the stored checksum too, and holds it back.
+    const bool last = index + 1 == count && work.hold_back;
     hold.unlock();
-    const file_checksum part = checksum_range(work.name, work.identity, offset, bytes, *work.model, buffers);
+    const file_checksum part =
+        checksum_range(work.name, work.identity, offset, bytes + (last ? 2 : 0), *work.model, buffers, last);
     hold.lock();
     work.ranges[index] = part;
     if (++work.ranges_done == work.ranges.size()) {
@@ -103,10 +115,28 @@ void read_whole(job& work, std::FILE* stream, std::int64_t size, unsigned char* 
 {
     if (work.kind == job_kind::identify) {
         work.states.assign(work.readers.size(), CRC_ZERO);
-        work.result = read_by_several(stream, size, work.readers, direct, work.states.data(), work.length);
+        work.result =
+            read_by_several(stream, size, work.readers, direct, work.states.data(), work.length, work.hold_back);
     } else {
-        work.result = finish_reading(stream, size, *work.model, direct);
+        work.result = finish_reading(stream, size, *work.model, direct, work.hold_back);
     }
+}
+
+// A job's own bytes, taken as a file's are.
+void read_memory(job& work)
+{
+    file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
+    if (work.kind == job_kind::identify) {
+        work.states.assign(work.readers.size(), CRC_ZERO);
+        take_bytes(work.readers, work.states.data(), work.bytes.data(), work.bytes.size(), work.hold_back, result);
+        work.length = static_cast<std::int64_t>(work.bytes.size() - result.tail_length);
+    } else {
+        const crc_model* const models[] = {work.model};
+        result.crc = crc_start(*work.model);
+        take_bytes(models, &result.crc, work.bytes.data(), work.bytes.size(), work.hold_back, result);
+        result.crc = crc_finish(*work.model, result.crc);
+    }
+    work.result = result;
 }
 
 // Reads the file of a job its caller has claimed, without the lock: true
@@ -115,13 +145,17 @@ void read_whole(job& work, std::FILE* stream, std::int64_t size, unsigned char* 
 // the job's result is taken, in its turn.
 bool read_job(const job_runner& runner, job& work, read_buffers& buffers)
 {
-    if (!job_reads(work) || work.source == job_source::standard_input) {
+    if (!job_reads(work) || work.source == job_source::standard_input || work.source == job_source::ready) {
+        return true;
+    }
+    if (work.source == job_source::memory) {
+        read_memory(work);
         return true;
     }
     file_checksum failed{};
     std::FILE* stream = open_measured(work.name, buffers.stream, work.identity, failed);
     const std::size_t count = stream != nullptr && work.identity.regular && work.kind != job_kind::identify
-        ? range_count(work.identity.size, runner.jobs, runner.range_minimum)
+        ? range_count(data_size(work), runner.jobs, runner.range_minimum)
         : 1;
     if (stream == nullptr) {
         work.result = failed;

@@ -37,17 +37,20 @@ static_assert(RANGE_MINIMUM % CRC_BLOCK_SIZE == 0);
 std::size_t range_count(std::int64_t size, std::size_t jobs, std::int64_t minimum);
 std::int64_t range_length(std::int64_t size, std::size_t count);
 
-// What a job is for, and so how its result is reported: a file whose line
-// is printed, a file that a list names, held to the list's checksum, or
-// tried by every catalogued model at once (--identify); or
-// only a place in the order, for a line of a list that is no entry, or for
-// a folder that could not be listed.
-enum class job_kind { sum, check, identify, malformed_line, unlisted_folder };
+// What a job is for, and so how its result is reported: an input whose line
+// is printed, an input held to the checksum stored at its end (--appended),
+// a file that a list names, held to the list's checksum, or an input tried
+// by every catalogued model at once (--identify); or only a place in the
+// order, for a line of a list that is no entry, for a folder that could not
+// be listed, or for a frame whose hex does not read.
+enum class job_kind { sum, appended, check, identify, malformed_line, unlisted_folder, bad_frame };
 
-// Where a job's bytes come from: the file its name names, or standard input,
+// Where a job's bytes come from: the file its name names; standard input,
 // which only one may read: on the calling thread, as each such job's result
-// is taken, in its turn.
-enum class job_source { file, standard_input };
+// is taken, in its turn; the job's own bytes (a frame given in hex); or
+// nowhere, its result made before it was handed in (a frame read from
+// standard input as it came).
+enum class job_source { file, standard_input, memory, ready };
 
 // One piece of work, and its place in the output.
 struct job {
@@ -56,7 +59,10 @@ struct job {
     std::string name;                 // the file; for a malformed line, the list
     const crc_model* model = nullptr; // the CRC-16 to read it by
     crc_state expected{};             // check: the list's checksum for the file
+    bool hold_back = false;           // --appended: its last two bytes are a checksum, left out of it
+    std::vector<unsigned char> bytes; // memory: the bytes
     std::size_t line = 0;             // malformed_line: its number in the list
+    std::string fault;                // bad_frame: what is wrong with it, and where
     file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
     // identify: the models read by, one for each pair of polynomial and
     // order, and what each made of the file, from CRC_ZERO; and its length.
@@ -73,7 +79,8 @@ struct job {
 // Whether a job has bytes to read, or only its place in the order.
 inline bool job_reads(const job& work)
 {
-    return work.kind == job_kind::sum || work.kind == job_kind::check || work.kind == job_kind::identify;
+    return work.kind == job_kind::sum || work.kind == job_kind::appended || work.kind == job_kind::check ||
+        work.kind == job_kind::identify;
 }
 
 // The jobs in flight: a window of at most WINDOW_PER_JOB results for each

@@ -9,14 +9,18 @@ namespace {
 
 enum class option_id {
     algorithm,
+    appended,
     check,
     debug,
+    endian,
     help,
+    hex,
     identify,
     ignore_missing,
     jobs,
     list_models,
     quiet,
+    raw,
     recursive,
     status,
     strict,
@@ -36,14 +40,18 @@ struct option_spec {
 
 constexpr option_spec OPTIONS[] = {
     {"algorithm", 'a', true, option_id::algorithm},
+    {"appended", 0, false, option_id::appended},
     {"check", 'c', false, option_id::check},
     {"debug", 0, false, option_id::debug},
+    {"endian", 0, true, option_id::endian},
     {"help", 0, false, option_id::help},
+    {"hex", 0, false, option_id::hex},
     {"identify", 0, false, option_id::identify},
     {"ignore-missing", 0, false, option_id::ignore_missing},
     {"jobs", 'j', true, option_id::jobs},
     {"list-models", 0, false, option_id::list_models},
     {"quiet", 0, false, option_id::quiet},
+    {"raw", 0, false, option_id::raw},
     {"recursive", 'r', false, option_id::recursive},
     {"status", 0, false, option_id::status},
     {"strict", 0, false, option_id::strict},
@@ -148,6 +156,17 @@ bool apply(reading& state, const option_spec& spec, const std::string& value)
     case option_id::algorithm: return set_model(state, value);
     case option_id::jobs: return set_jobs(state, value);
     case option_id::check: opts.check = true; break;
+    case option_id::appended: opts.appended = true; break;
+    case option_id::hex: opts.hex = true; break;
+    case option_id::raw: opts.raw = true; break;
+    case option_id::endian:
+        if (value != "little" && value != "big") {
+            return fail(state,
+                        "invalid argument '" + value +
+                            "' for '--endian'\nValid arguments are:\n  - 'big'\n  - 'little'");
+        }
+        opts.endian = value == "little" ? stored_order::low_first : stored_order::high_first;
+        break;
     case option_id::debug: opts.debug = true; break;
     case option_id::identify: opts.identify = true; break;
     case option_id::recursive: opts.recursive = true; break;
@@ -257,22 +276,47 @@ void check_combination(reading& state)
 {
     const options& opts = state.line.opts;
     if (opts.identify) {
-        // The options that choose a model, or make lines or walk folders.
-        const char* conflicting = opts.check    ? "--check"
-            : opts.model != nullptr || opts.own ? "--algorithm"
-            : opts.recursive                    ? "--recursive"
-            : opts.zero                         ? "--zero"
-            : opts.tag_given                    ? "--tag"
-                                                : nullptr;
+        // The options that choose a model, or make lines or walk folders;
+        // frames in hex, where the inputs are lists.
+        const char* conflicting = opts.check     ? "--check"
+            : opts.model != nullptr || opts.own  ? "--algorithm"
+            : opts.recursive                     ? "--recursive"
+            : opts.zero                          ? "--zero"
+            : opts.tag_given                     ? "--tag"
+            : opts.raw                           ? "--raw"
+            : opts.endian != stored_order::model ? "--endian"
+            : opts.hex && !opts.appended         ? "--hex"
+                                                 : nullptr;
         if (conflicting != nullptr) {
-            fail(state, std::string("the ") + conflicting + " option is meaningless with --identify");
+            fail(state,
+                 std::string("the ") + conflicting + " option is meaningless with --identify" +
+                     (opts.hex && !opts.appended ? " of lists" : ""));
             return;
         }
-    } else if (state.check_only != nullptr && !opts.check) {
+    } else if (state.check_only != nullptr && !opts.check && !opts.appended) {
         fail(state, std::string("the ") + state.check_only + " option is meaningful only when verifying checksums");
         return;
     }
-    if (opts.tag_given && opts.own) {
+    // What reads inputs that carry their checksum, or writes one as bytes.
+    const char* with_hex = opts.check ? "--check" : opts.recursive ? "--recursive" : nullptr;
+    const char* with_appended = opts.check ? "--check" : opts.zero ? "--zero" : opts.tag_given ? "--tag" : nullptr;
+    const char* with_raw = opts.appended ? "--appended"
+        : opts.check                     ? "--check"
+        : opts.recursive                 ? "--recursive"
+        : opts.zero                      ? "--zero"
+        : opts.tag_given                 ? "--tag"
+                                         : nullptr;
+    if (opts.hex && with_hex != nullptr) {
+        fail(state, std::string("the --hex option is meaningless with ") + with_hex);
+    } else if (opts.appended && with_appended != nullptr) {
+        fail(state, std::string("the --appended option is meaningless with ") + with_appended);
+    } else if (opts.raw && with_raw != nullptr) {
+        fail(state, std::string("the --raw option is meaningless with ") + with_raw);
+    } else if (opts.raw && state.line.operands.size() > 1) {
+        fail(state, "the --raw option takes one input, not several");
+    } else if (opts.endian != stored_order::model && !opts.appended && !opts.raw) {
+        fail(state, "the --endian option is meaningful only with --appended or --raw");
+    } else if (opts.tag_given && opts.own) {
         fail(state, "the --tag option needs a model of the catalogue: a model of one's own has no name");
     } else if (opts.tag_given && opts.check) {
         fail(state, "the --tag option is meaningless when verifying checksums");
@@ -291,6 +335,11 @@ const crc_model& model_in_effect(const options& opts)
 {
     const crc_model* given = given_model(opts);
     return given != nullptr ? *given : crc_arc();
+}
+
+bool stored_low_first(const options& opts, const crc_model& model)
+{
+    return opts.endian == stored_order::model ? crc_stored_low_first(model) : opts.endian == stored_order::low_first;
 }
 
 command_line parse_command_line(const std::vector<std::string>& arguments)

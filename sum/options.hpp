@@ -16,6 +16,10 @@ inline constexpr unsigned long long MAX_JOBS = 1024;
 // last of --tag and --untagged says.
 enum class line_style { by_model, tagged, untagged };
 
+// The order of a checksum's bytes where it is stored: the model's, or as
+// --endian says.
+enum class stored_order { model, low_first, high_first };
+
 struct options {
     bool check = false;
     bool zero = false;
@@ -27,6 +31,10 @@ struct options {
     bool recursive = false;
     bool identify = false;
     bool debug = false;
+    bool hex = false;      // the operands, or the lines of standard input, are frames in hex
+    bool appended = false; // each input ends with its own checksum, checked
+    bool raw = false;      // the checksum as its two stored bytes
+    stored_order endian = stored_order::model;
     std::size_t jobs = 0;              // 0: one for each processor
     const crc_model* model = nullptr;  // -a's: catalogued, or one's own once made from `own`; null: none
     std::optional<crc_parameters> own; // the parameters of a model of one's own that -a gave
@@ -41,6 +49,10 @@ const crc_model* given_model(const options& opts);
 // The model a file is read by where nothing names another: -a's, else
 // CRC-16/ARC.
 const crc_model& model_in_effect(const options& opts);
+
+// Whether a checksum of `model` is stored low byte first: as --endian
+// says, else as the model stores it.
+bool stored_low_first(const options& opts, const crc_model& model);
 
 enum class command { run, help, version, list_models, usage_error };
 

@@ -54,3 +54,8 @@ int usage_error(const std::string& what)
     diagnose(none, what + "\nTry '" + PROGRAM + " --help' for more information.");
     return 1;
 }
+
+std::string counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}

@@ -35,3 +35,6 @@ int finish(output& out, bool failed);
 
 // Says `what` and how to ask for help; the status of a usage error.
 int usage_error(const std::string& what);
+
+// "1 line is", "2 lines are": a count and what it counts.
+std::string counted(std::size_t count, const char* one, const char* many);

@@ -18,6 +18,12 @@ void report_sum(const options& opts, output& out, const job& work, tally& seen)
         seen.failed = true;
         return;
     }
+    if (opts.raw) {
+        unsigned char bytes[2] = {};
+        crc_store(work.result.crc, stored_low_first(opts, *work.model), bytes);
+        put_line(out, std::string(reinterpret_cast<const char*>(bytes), 2));
+        return;
+    }
     const std::string_view end = opts.zero ? std::string_view("\0", 1) : LINE_END;
     put_line(out,
              format_tagged_line(tag_of(opts, *work.model), work.result.crc, portable_name(work.name), end, !opts.zero));
@@ -52,13 +58,49 @@ void report_check(const options& opts, output& out, const job& work, tally& seen
     }
 }
 
+// An input held to the checksum stored at its end.
+void report_appended(const options& opts, output& out, const job& work, tally& seen)
+{
+    const file_checksum& result = work.result;
+    const char* verdict = nullptr; // none for a match under --quiet
+    if (result.stage != file_stage::checksummed) {
+        if (ignored(opts, result)) {
+            return;
+        }
+        diagnose_file(out, work.name, result.cause);
+        verdict = "FAILED open or read";
+        ++seen.unreadable;
+    } else if (result.tail_length < 2) {
+        diagnose(out, work.name + ": too short to hold a checksum: " +
+                          (result.tail_length == 0 ? "no bytes" : "one byte"));
+        verdict = "FAILED";
+        ++seen.too_short;
+    } else if (result.crc != crc_stored(result.tail, stored_low_first(opts, *work.model))) {
+        verdict = "FAILED";
+        ++seen.mismatched;
+    } else {
+        verdict = opts.quiet ? nullptr : "OK";
+        ++seen.matched;
+    }
+    if (verdict != nullptr && !opts.status) {
+        put_line(out, format_verdict_line(portable_name(work.name), verdict, LINE_END));
+    }
+}
+
 // A listed file weighed against every model: its failure is reported as
 // --check reports it, with no verdict line.
 void report_identify(const options& opts, output& out, const job& work, tally& seen)
 {
     const file_checksum& result = work.result;
-    if (result.stage == file_stage::checksummed) {
-        weigh_entry(catalogue_groups(), work.states, work.length, work.expected, seen.fits);
+    if (result.stage == file_stage::checksummed && work.hold_back && result.tail_length < 2) {
+        diagnose(out, work.name + ": too short to hold a checksum: " +
+                          (result.tail_length == 0 ? "no bytes" : "one byte"));
+        ++seen.too_short;
+    } else if (result.stage == file_stage::checksummed) {
+        // An input's own checksum is weighed read low byte first: "as
+        // written" is then low byte first, "swapped" high byte first.
+        const crc_state expected = work.hold_back ? crc_stored(result.tail, true) : work.expected;
+        weigh_entry(catalogue_groups(), work.states, work.length, expected, seen.fits);
         ++seen.matched;
     } else if (!ignored(opts, result)) {
         diagnose_file(out, work.name, result.cause);
@@ -70,7 +112,12 @@ void report(const options& opts, output& out, const job& work, tally& seen)
 {
     switch (work.kind) {
     case job_kind::sum: report_sum(opts, out, work, seen); break;
+    case job_kind::appended: report_appended(opts, out, work, seen); break;
     case job_kind::check: report_check(opts, out, work, seen); break;
+    case job_kind::bad_frame:
+        diagnose(out, work.name + ": " + work.fault);
+        seen.failed = true;
+        break;
     case job_kind::identify: report_identify(opts, out, work, seen); break;
     case job_kind::malformed_line:
         ++seen.malformed;
@@ -140,7 +187,7 @@ void drain(const options& opts, output& out, job_runner& runner, tally& seen)
 
 bool report_models(const options& opts, output& out, const identify_verdict& fits)
 {
-    const std::vector<std::string> lines = verdict_lines(fits);
+    const std::vector<std::string> lines = verdict_lines(fits, opts.appended);
     if (fits.weighed != 0 && lines.empty()) {
         diagnose(out, "no catalogued model gives these checksums");
     }
@@ -150,4 +197,37 @@ bool report_models(const options& opts, output& out, const identify_verdict& fit
         }
     }
     return !lines.empty();
+}
+
+job input_job(const options& opts, std::string name, job_source source)
+{
+    job work;
+    work.kind = opts.identify ? job_kind::identify : opts.appended ? job_kind::appended : job_kind::sum;
+    work.source = source;
+    work.name = std::move(name);
+    work.hold_back = opts.appended;
+    if (opts.identify) {
+        work.readers = catalogue_groups().readers;
+    } else {
+        work.model = &model_in_effect(opts);
+    }
+    return work;
+}
+
+bool close_appended(const options& opts, output& out, const tally& seen)
+{
+    if (!opts.status) {
+        if (seen.unreadable != 0) {
+            diagnose(out, "WARNING: " + counted(seen.unreadable, "input", "inputs") + " could not be read");
+        }
+        if (seen.too_short != 0) {
+            diagnose(out, "WARNING: " + counted(seen.too_short, "input is", "inputs are") +
+                              " too short to hold a checksum");
+        }
+        if (seen.mismatched != 0) {
+            diagnose(out, "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") +
+                              " did NOT match");
+        }
+    }
+    return seen.unreadable != 0 || seen.too_short != 0 || seen.mismatched != 0;
 }

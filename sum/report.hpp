@@ -14,6 +14,7 @@
 // status follow.
 struct tally {
     std::size_t malformed = 0, unreadable = 0, mismatched = 0, matched = 0;
+    std::size_t too_short = 0; // --appended: inputs of fewer than two bytes
     bool failed = false;
     identify_verdict fits = open_verdict(); // --identify: the models that gave every checksum so far
 };
@@ -31,6 +32,13 @@ const crc_model* model_of_entry(const options& opts, std::string_view tag);
 
 // The groups of models --identify reads every file by.
 const identify_groups& catalogue_groups();
+
+// A job for one input, a file, standard input or a frame's bytes, as the
+// options say it is to be read and reported.
+job input_job(const options& opts, std::string name, job_source source);
+
+// The closing warnings of a run of --appended, and whether it failed.
+bool close_appended(const options& opts, output& out, const tally& seen);
 
 // Hands `work` to the jobs, reporting every result that is ready before it.
 void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen);
