@@ -21,8 +21,8 @@ constexpr std::array<unsigned char, 256> make_classes()
         classes['a' + c] = static_cast<unsigned char>(10 + c);
         classes['A' + c] = static_cast<unsigned char>(10 + c);
     }
-    for (const unsigned char c : {' ', '\t', ':', ','}) {
-        classes[c] = SEPARATOR;
+    for (const char c : std::string_view(" \t:,")) {
+        classes[static_cast<unsigned char>(c)] = SEPARATOR;
     }
     classes['x'] = PREFIX_X;
     classes['X'] = PREFIX_X;
