@@ -51,7 +51,6 @@ bool read_line(line_reader& reader, std::string& line)
     }
 }
 
-
 // The job for one line of a list: the file it names, or, for a line that
 // is no entry, only its place in the order.
 job job_of_line(const options& opts, sum_line line, const std::string& list, job_source list_source,

@@ -51,10 +51,7 @@ void finish_slot(job_runner& runner, std::size_t slot)
 
 // The bytes a job's file holds for its checksum: all but the two stored
 // after them, where it holds back a checksum.
-std::int64_t data_size(const job& work)
-{
-    return work.identity.size - (work.hold_back ? 2 : 0);
-}
+std::int64_t data_size(const job& work) { return work.identity.size - (work.hold_back ? 2 : 0); }
 
 // The file's checksum from its ranges' in order: the first failure, if any
 // range failed, else each range's state joined to those before it, the

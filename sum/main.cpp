@@ -13,6 +13,7 @@
 
 #include "check.hpp"
 #include "crc_engine.hpp"
+#include "frames.hpp"
 #include "help.hpp"
 #include "jobs.hpp"
 #include "options.hpp"
@@ -53,23 +54,27 @@ int print_instead(command what)
     return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? 0 : 1;
 }
 
-// Hands in one operand: a list to check, a folder to walk, or a file.
-void hand_in_operand(const options& opts, output& out, job_runner& runner, const std::string& operand,
+// Hands in one operand: a list to check, a folder to walk, a file, or a
+// frame in hex, "-" standard input's lines of them. False where --raw meets
+// a second frame there.
+bool hand_in_operand(const options& opts, output& out, job_runner& runner, const std::string& operand,
                      stream_buffer& list_buffer, tally& seen)
 {
-    if (opts.check || opts.identify) {
+    if (opts.hex) {
+        if (operand == "-") {
+            return hand_in_frame_lines(opts, out, runner, seen);
+        }
+        hand_in(opts, out, runner, frame_operand(opts, operand), seen);
+    } else if ((opts.check || opts.identify) && !opts.appended) {
         const tally list = check_list(opts, out, operand, list_buffer, runner);
         seen.failed = list.failed || seen.failed;
         join_verdicts(seen.fits, list.fits);
     } else if (opts.recursive && source_of(operand) == job_source::file && names_folder(operand)) {
         walk_folder(opts, out, runner, operand, seen);
     } else {
-        job work;
-        work.source = source_of(operand);
-        work.name = operand;
-        work.model = &model_in_effect(opts);
-        hand_in(opts, out, runner, std::move(work), seen);
+        hand_in(opts, out, runner, input_job(opts, operand, source_of(operand)), seen);
     }
+    return true;
 }
 
 int run(const std::vector<std::string>& arguments)
@@ -107,17 +112,24 @@ int run(const std::vector<std::string>& arguments)
     }
     start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), range_minimum(), own_buffer);
     tally seen;
+    bool one_raw = true;
     for (const std::string& operand : line.operands) {
-        if (out.cause != 0) {
+        if (out.cause != 0 || !one_raw) {
             break;
         }
-        hand_in_operand(opts, out, runner, operand, list_buffer, seen);
+        one_raw = hand_in_operand(opts, out, runner, operand, list_buffer, seen);
     }
     drain(opts, out, runner, seen);
     stop_jobs(runner);
     crc_free_model(own);
+    if (!one_raw) {
+        out.pending.clear(); // the first frame's bytes, never written
+        return usage_error("the --raw option takes one input, not several");
+    }
     if (opts.identify && out.cause == 0) {
         seen.failed = !report_models(opts, out, seen.fits) || seen.failed;
+    } else if (opts.appended && out.cause == 0) {
+        seen.failed = close_appended(opts, out, seen) || seen.failed;
     }
     return finish(out, seen.failed);
 }

@@ -71,8 +71,8 @@ void report_appended(const options& opts, output& out, const job& work, tally& s
         verdict = "FAILED open or read";
         ++seen.unreadable;
     } else if (result.tail_length < 2) {
-        diagnose(out, work.name + ": too short to hold a checksum: " +
-                          (result.tail_length == 0 ? "no bytes" : "one byte"));
+        diagnose(out,
+                 work.name + ": too short to hold a checksum: " + (result.tail_length == 0 ? "no bytes" : "one byte"));
         verdict = "FAILED";
         ++seen.too_short;
     } else if (result.crc != crc_stored(result.tail, stored_low_first(opts, *work.model))) {
@@ -93,8 +93,8 @@ void report_identify(const options& opts, output& out, const job& work, tally& s
 {
     const file_checksum& result = work.result;
     if (result.stage == file_stage::checksummed && work.hold_back && result.tail_length < 2) {
-        diagnose(out, work.name + ": too short to hold a checksum: " +
-                          (result.tail_length == 0 ? "no bytes" : "one byte"));
+        diagnose(out,
+                 work.name + ": too short to hold a checksum: " + (result.tail_length == 0 ? "no bytes" : "one byte"));
         ++seen.too_short;
     } else if (result.stage == file_stage::checksummed) {
         // An input's own checksum is weighed read low byte first: "as
@@ -221,12 +221,13 @@ bool close_appended(const options& opts, output& out, const tally& seen)
             diagnose(out, "WARNING: " + counted(seen.unreadable, "input", "inputs") + " could not be read");
         }
         if (seen.too_short != 0) {
-            diagnose(out, "WARNING: " + counted(seen.too_short, "input is", "inputs are") +
-                              " too short to hold a checksum");
+            diagnose(out,
+                     "WARNING: " + counted(seen.too_short, "input is", "inputs are") + " too short to hold a checksum");
         }
         if (seen.mismatched != 0) {
-            diagnose(out, "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") +
-                              " did NOT match");
+            diagnose(out,
+                     "WARNING: " + counted(seen.mismatched, "computed checksum", "computed checksums") +
+                         " did NOT match");
         }
     }
     return seen.unreadable != 0 || seen.too_short != 0 || seen.mismatched != 0;

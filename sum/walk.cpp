@@ -92,10 +92,7 @@ void walk_folder(const options& opts, output& out, job_runner& runner, const std
             std::string prefix = name + "/";
             enter_folder(opts, out, runner, path, name, std::move(prefix), seen); // moves `folder` and `entry`
         } else {
-            job work;
-            work.name = std::move(name);
-            work.model = &model_in_effect(opts);
-            hand_in(opts, out, runner, std::move(work), seen);
+            hand_in(opts, out, runner, input_job(opts, std::move(name), job_source::file), seen);
         }
     }
 }

@@ -6,7 +6,7 @@
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive sum-models"
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive sum-models sum-frames"
 case_name=$1 program=$2 sum_program=$3
 shift 3
 emulator=("$@")
@@ -581,6 +581,119 @@ TABLE
         --identify --ignore-missing with-gone
     expect_sum "" "crc16sum: the --algorithm option is meaningless with --identify$try" 1 --identify -a MODBUS modbus
     expect_sum "" "crc16sum: the --check option is meaningless with --identify$try" 1 --identify -c modbus ;;
+sum-frames)
+    try="${eol}Try 'crc16sum --help' for more information.$eol"
+    # MODBUS requests with their published checksums, as operands and as
+    # lines of standard input, tagged and plain, and checked with the
+    # checksum appended in MODBUS's order, low byte first.
+    expect_sum "CRC-16/MODBUS (01 03 00 00 00 0A) = 0xCDC5${eol}CRC-16/MODBUS (11 03 00 6B 00 03) = 0x8776$eol" "" 0 \
+        -a MODBUS --hex '01 03 00 00 00 0A' '11 03 00 6B 00 03'
+    printf '01 03 00 00 00 0A\n\n \t\n  0x11,0x03:0x00 0x6b 0x00 0x03 \r\n' >requests
+    expect_sum "0xCDC5  01 03 00 00 00 0A${eol}0x8776  0x11,0x03:0x00 0x6b 0x00 0x03$eol" "" 0 \
+        -a MODBUS --untagged --hex <requests
+    printf '01 03 00 00 00 0A C5 CD\n11 03 00 6B 00 03 76 87\n' >appended
+    expect_sum "01 03 00 00 00 0A C5 CD: OK${eol}11 03 00 6B 00 03 76 87: OK$eol" "" 0 -a MODBUS --appended --hex <appended
+    expect_sum "01 03 00 00 00 0A C5 CD: FAILED$eol" "crc16sum: WARNING: 1 computed checksum did NOT match$eol" 1 \
+        -a MODBUS --appended --endian=big --hex '01 03 00 00 00 0A C5 CD'
+    expect_sum "01 03 00 00 00 0A CD C5: OK$eol" "" 0 -a MODBUS --appended --endian=big --hex '01 03 00 00 00 0A CD C5'
+    expect_sum "" "" 0 -a MODBUS --appended --status --hex '01 03 00 00 00 0A C5 CD'
+    expect_sum "" "" 0 -a MODBUS --appended --quiet --hex <appended
+    expect_sum "CRC-16/MODBUS: low byte first$eol" "" 0 --identify --appended --hex <appended
+    # Every model's check value, its nine digits given as hex; appended in
+    # the order its line of --list-models gives (refout), and the other way.
+    digits_hex='31 32 33 34 35 36 37 38 39'
+    printf 123456789 >digits
+    "${crc16sum[@]}" --list-models >models 2>err || fail "--list-models: $(cat err)"
+    while read -r line; do
+        line=${line%$'\r'}
+        name=${line##*name=\"} name=${name%\"} check=${line#* check=0x} check=${check%% *}
+        high=${check:0:2} low=${check:2:2}
+        expect_sum "$name ($digits_hex) = 0x$check$eol" "" 0 -a "$name" --tag --hex "$digits_hex"
+        expect_sum "$name ($digits_hex) = 0x$check$eol" "" 0 -a "$name" --tag --hex <<<"$digits_hex"
+        own="$digits_hex $low $high" other="$digits_hex $high $low" order=little
+        if [[ $line == *"refout=false"* ]]; then own="$digits_hex $high $low" other="$digits_hex $low $high" order=big; fi
+        expect_sum "$own: OK$eol" "" 0 -a "$name" --appended --hex "$own"
+        expect_sum "$own: OK$eol" "" 0 -a "$name" --appended --endian=$order --hex "$own"
+        [ "$high" = "$low" ] || expect_sum "$other: FAILED$eol" "crc16sum: WARNING: 1 computed checksum did NOT match$eol" 1 \
+            -a "$name" --appended --hex "$other"
+        "${crc16sum[@]}" -a "$name" --raw digits >raw 2>err || fail "--raw -a $name: $(cat err)"
+        [ "$(od -An -tx1 raw | tr -d ' \n')" = "$(printf '%s' "$own" | tr -d ' ' | tail -c 4 | tr 'A-F' 'a-f')" ] ||
+            fail "--raw -a $name: $(od -An -tx1 raw)"
+    done <models
+    [ -s models ] || fail "--list-models wrote nothing"
+    # An XMODEM block: its 128 data bytes, then its checksum high byte first;
+    # and an X-25 frame, low byte first: what the same bytes give as files.
+    head -c 128 /dev/urandom >block
+    block_hex=$(od -An -v -tx1 block | tr -d '\n')
+    sum=$("${crc16sum[@]}" -a XMODEM --untagged block) || fail "XMODEM block: $sum"
+    sum=${sum:2:4}
+    expect_sum "0x$sum  $(echo $block_hex)$eol" "" 0 -a XMODEM --untagged --hex "$(echo $block_hex)"
+    expect_sum "$(echo $block_hex) ${sum:0:2} ${sum:2:2}: OK$eol" "" 0 -a XMODEM --appended --hex \
+        "$(echo $block_hex) ${sum:0:2} ${sum:2:2}"
+    printf "$(printf '\\x%s' $block_hex)\\x${sum:0:2}\\x${sum:2:2}" >block-and-sum
+    expect_sum "block-and-sum: OK$eol" "" 0 -a XMODEM --appended block-and-sum
+    expect_sum "CRC-16/XMODEM: high byte first$eol" "" 0 --identify --appended block-and-sum
+    head -c 40 /dev/urandom >frame
+    frame_hex=$(echo $(od -An -v -tx1 frame | tr a-f A-F))
+    sum=$("${crc16sum[@]}" -a X-25 --untagged frame) || fail "X-25 frame: $sum"
+    expect_sum "$frame_hex ${sum:4:2} ${sum:2:2}: OK$eol" "" 0 -a X-25 --appended --hex "$frame_hex ${sum:4:2} ${sum:2:2}"
+    expect_sum "CRC-16/IBM-SDLC: low byte first$eol" "" 0 --identify --appended --hex "$frame_hex ${sum:4:2} ${sum:2:2}"
+    # Files carrying their checksum, read whole and in ranges, at -j 1 and
+    # -j 4, and on standard input; too short, missing, ignored.
+    threshold=$((2 * CRC16SUM_RANGE_MINIMUM))
+    head -c $((threshold + 5001)) /dev/urandom >large
+    sum=$("${crc16sum[@]}" -a MODBUS --untagged large) || fail "large: $sum"
+    cp large large-and-sum && printf "\\x${sum:4:2}\\x${sum:2:2}" >>large-and-sum
+    for jobs in 1 4; do
+        expect_sum "large-and-sum: OK$eol" "" 0 -a MODBUS --appended -j $jobs large-and-sum
+        expect_sum "large-and-sum: FAILED$eol" "crc16sum: WARNING: 1 computed checksum did NOT match$eol" 1 \
+            -a MODBUS --appended --endian=big -j $jobs large-and-sum
+    done
+    expect_sum "-: OK$eol" "" 0 -a MODBUS --appended <large-and-sum
+    printf x >one-byte && : >no-bytes
+    expect_sum "one-byte: FAILED${eol}no-bytes: FAILED${eol}nowhere: FAILED open or read$eol" \
+        "crc16sum: one-byte: too short to hold a checksum: one byte${eol}crc16sum: no-bytes: too short to hold a checksum: no bytes$eol$(said nowhere "No such file or directory")${eol}crc16sum: WARNING: 1 input could not be read${eol}crc16sum: WARNING: 2 inputs are too short to hold a checksum$eol" \
+        1 --appended one-byte no-bytes nowhere
+    expect_sum "large-and-sum: OK$eol" "" 0 -a MODBUS --appended --ignore-missing nowhere large-and-sum
+    # Bad hex: the operand, or standard input's line, and the column; the
+    # frames after it go on, and the status is 1.
+    expect_sum "0x2140  01 03$eol" "crc16sum: 01 0g: column 5: not a hex digit or a separator${eol}crc16sum: 0x1: column 3: a byte of one hex digit$eol" 1 \
+        -a MODBUS --untagged --hex '01 0g' '0x1' '01 03'
+    printf '01 03\n010\n0x 01\n01-03\n\n01 03\n' >bad-lines
+    expect_sum "0x2140  01 03${eol}0x2140  01 03$eol" "crc16sum: -:2: column 3: a byte of one hex digit${eol}crc16sum: -:3: column 2: not a hex digit or a separator${eol}crc16sum: -:4: column 3: not a hex digit or a separator$eol" 1 \
+        -a MODBUS --untagged --hex <bad-lines
+    printf '01\r02\n' >inner-return
+    expect_sum "" "crc16sum: -:1: column 3: not a hex digit or a separator$eol" 1 --hex <inner-return
+    # A line longer than 4096 bytes is named by its number.
+    head -c 3000 /dev/urandom >long-bytes
+    { printf '01 03\n' && od -An -v -tx1 long-bytes | tr -d ' \n' && printf '\n'; } >long-line
+    long_sum=$("${crc16sum[@]}" -a MODBUS --untagged long-bytes) || fail "long-bytes: $long_sum"
+    expect_sum "0x2140  01 03$eol${long_sum%  long-bytes}  -:2$eol" "" 0 -a MODBUS --untagged --hex <long-line
+    # --raw: the two bytes a sender appends, and nothing else.
+    "${crc16sum[@]}" -a MODBUS --raw --hex '01 03 00 00 00 0A' >raw || fail "--raw: $(cat raw)"
+    [ "$(od -An -tx1 raw | tr -d ' \n')" = c5cd ] || fail "--raw: $(od -An -tx1 raw)"
+    "${crc16sum[@]}" -a MODBUS --raw --endian=big --hex <<<'01 03 00 00 00 0A' >raw || fail "--raw: $(cat raw)"
+    [ "$(od -An -tx1 raw | tr -d ' \n')" = cdc5 ] || fail "--raw --endian=big: $(od -An -tx1 raw)"
+    # Usage errors.
+    while IFS='|' read -r arguments message; do
+        read -ra args <<<"$arguments"
+        expect_sum "" "crc16sum: $message$try" 1 "${args[@]}"
+    done <<'TABLE'
+--hex --check 01|the --hex option is meaningless with --check
+--hex -r 01|the --hex option is meaningless with --recursive
+--hex --identify 01|the --hex option is meaningless with --identify of lists
+--raw 01 02 --hex|the --raw option takes one input, not several
+--raw --appended --hex 01|the --raw option is meaningless with --appended
+--raw --check list|the --raw option is meaningless with --check
+--raw --identify --appended list|the --raw option is meaningless with --identify
+--raw -r dir|the --raw option is meaningless with --recursive
+--appended --check list|the --appended option is meaningless with --check
+--endian=big f|the --endian option is meaningful only with --appended or --raw
+TABLE
+    expect_sum "" "crc16sum: invalid argument 'middle' for '--endian'${eol}Valid arguments are:$eol  - 'big'$eol  - 'little'$try" \
+        1 --appended --endian=middle f
+    printf '01\n02\n' >two-lines
+    expect_sum "" "crc16sum: the --raw option takes one input, not several$try" 1 --raw --hex <two-lines ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;

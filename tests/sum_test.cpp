@@ -140,7 +140,7 @@ TEST(parse_command_line, help_version_and_models_end_the_reading)
 {
     expect_parses({
         {{"--help"}, "help"},
-        {{"--he", "f"}, "help"},
+        {{"--hel", "f"}, "help"},
         {{"--help", "--bogus"}, "help"},
         {{"-c", "-z", "--help"}, "help"},
         {{"--bogus", "--help"}, "error: unrecognized option '--bogus'"},
