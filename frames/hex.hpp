@@ -50,7 +50,7 @@ enum class hex_phase : unsigned char {
 struct hex_reader {
     hex_phase phase;
     unsigned char high; // the pending first digit's value, shifted into the byte's high half
-    std::size_t column; // the characters read so far
+    std::size_t column; // the characters of the pieces read whole so far
     hex_fault fault;    // once faulted
 };
 
