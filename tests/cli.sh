@@ -669,6 +669,17 @@ sum-frames)
     { printf '01 03\n' && od -An -v -tx1 long-bytes | tr -d ' \n' && printf '\n'; } >long-line
     long_sum=$("${crc16sum[@]}" -a MODBUS --untagged long-bytes) || fail "long-bytes: $long_sum"
     expect_sum "0x2140  01 03$eol${long_sum%  long-bytes}  -:2$eol" "" 0 -a MODBUS --untagged --hex <long-line
+    # A 64 MiB line takes no more memory than a short one: within 4 MiB.
+    if [ ${#emulator[@]} -eq 0 ] && [ -x /usr/bin/time ]; then
+        yes 0A | head -c $((96 << 20)) | tr -d '\n' >huge-line && printf '\n' >>huge-line
+        printf '0A0A\n' >short-line
+        /usr/bin/time -f %M -o huge.kib "${crc16sum[@]}" --hex <huge-line >huge.out 2>err || fail "64 MiB line: $(cat err)"
+        /usr/bin/time -f %M -o short.kib "${crc16sum[@]}" --hex <short-line >short.out 2>err || fail "short line: $(cat err)"
+        [ "$(cut -c 9- huge.out)" = "-:1" ] || fail "64 MiB line: named $(cut -c 9- huge.out)"
+        [ $(($(tail -n 1 huge.kib) - $(tail -n 1 short.kib))) -le 4096 ] ||
+            fail "a 64 MiB line took $(tail -n 1 huge.kib) KiB, a short one $(tail -n 1 short.kib) KiB"
+        rm -f huge-line
+    fi
     # --raw: the two bytes a sender appends, and nothing else.
     "${crc16sum[@]}" -a MODBUS --raw --hex '01 03 00 00 00 0A' >raw || fail "--raw: $(cat raw)"
     [ "$(od -An -tx1 raw | tr -d ' \n')" = c5cd ] || fail "--raw: $(od -An -tx1 raw)"

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "file_sums.hpp"
 #include "identify.hpp"
 #include "jobs.hpp"
 #include "options.hpp"
@@ -38,7 +39,8 @@ std::string described(const command_line& line)
     const std::pair<bool, const char*> flags[] = {
         {opts.check, "check"},       {opts.zero, "zero"},     {opts.quiet, "quiet"},         {opts.status, "status"},
         {opts.warn, "warn"},         {opts.strict, "strict"}, {opts.ignore_missing, "ig"},   {opts.recursive, "rec"},
-        {opts.identify, "identify"}, {opts.debug, "debug"},   {opts.tag_given, "tag-given"},
+        {opts.identify, "identify"}, {opts.debug, "debug"},   {opts.tag_given, "tag-given"}, {opts.hex, "hex"},
+        {opts.appended, "appended"}, {opts.raw, "raw"},
     };
     for (const auto& [set, name] : flags) {
         text += set ? std::string(name) + " " : "";
@@ -52,6 +54,7 @@ std::string described(const command_line& line)
         text += own;
     }
     text += opts.lines == line_style::tagged ? "tagged " : opts.lines == line_style::untagged ? "untagged " : "";
+    text += opts.endian == stored_order::low_first ? "little " : opts.endian == stored_order::high_first ? "big " : "";
     text += "[";
     for (std::size_t i = 0; i < line.operands.size(); ++i) {
         text += (i == 0 ? "" : ",") + line.operands[i];
@@ -148,6 +151,11 @@ TEST(parse_command_line, help_version_and_models_end_the_reading)
         {{"--v"}, "version"},
         {{"--list-models"}, "list-models"},
         {{"--l"}, "list-models"},
+        {{"--hex", "01 03", ""}, "hex [01 03,]"},
+        {{"--appended", "--endian=big", "--quiet", "f"}, "quiet appended big [f]"},
+        {{"--app", "--endian", "little", "--status", "--ignore-missing"}, "status ig appended little []"},
+        {{"--raw", "--endian=little", "--hex", "01"}, "hex raw little [01]"},
+        {{"--identify", "--appended", "--hex", "01 02 03"}, "identify hex appended [01 02 03]"},
     });
 }
 
@@ -194,6 +202,22 @@ TEST(parse_command_line, every_usage_error_in_its_words)
         {{"--identify", "-r"}, "error: the --recursive option is meaningless with --identify"},
         {{"--identify", "-z"}, "error: the --zero option is meaningless with --identify"},
         {{"--identify", "--tag"}, "error: the --tag option is meaningless with --identify"},
+        {{"--he"}, "error: option '--he' is ambiguous; possibilities: '--help' '--hex'"},
+        {{"--identify", "--hex", "l"}, "error: the --hex option is meaningless with --identify of lists"},
+        {{"--identify", "--appended", "--raw", "f"}, "error: the --raw option is meaningless with --identify"},
+        {{"--identify", "--appended", "--endian=big"}, "error: the --endian option is meaningless with --identify"},
+        {{"--hex", "-c", "l"}, "error: the --hex option is meaningless with --check"},
+        {{"--hex", "-r", "01"}, "error: the --hex option is meaningless with --recursive"},
+        {{"--appended", "-c", "l"}, "error: the --appended option is meaningless with --check"},
+        {{"--appended", "-z", "f"}, "error: the --appended option is meaningless with --zero"},
+        {{"--appended", "--tag", "f"}, "error: the --appended option is meaningless with --tag"},
+        {{"--raw", "--appended", "f"}, "error: the --raw option is meaningless with --appended"},
+        {{"--raw", "-r", "f"}, "error: the --raw option is meaningless with --recursive"},
+        {{"--raw", "f", "g"}, "error: the --raw option takes one input, not several"},
+        {{"--endian=big", "f"}, "error: the --endian option is meaningful only with --appended or --raw"},
+        {{"--raw", "--endian=middle"},
+         "error: invalid argument 'middle' for '--endian'\nValid arguments are:\n  - 'big'\n  - 'little'"},
+        {{"--strict", "--appended", "f"}, "strict appended [f]"},
     });
 }
 
@@ -380,6 +404,39 @@ TEST(identify, lists_are_joined_to_the_models_that_fit_them_all)
     join_verdicts(none, open_verdict());
     EXPECT_EQ(none.weighed, 0U);
     EXPECT_TRUE(verdict_lines(none).empty());
+}
+
+} // namespace
+
+namespace {
+
+// Holding back a stored checksum: whatever pieces the bytes come in, one at
+// a time or all at once, the checksum leaves out the last two and holds
+// them; fewer than two are held as they are.
+TEST(take_bytes, holds_back_the_last_two_bytes_in_any_pieces)
+{
+    const crc_model& model = *crc_find_model("CRC-16/MODBUS");
+    const crc_model* const models[] = {&model};
+    std::vector<unsigned char> bytes(300);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<unsigned char>(i * 37 + 11);
+    }
+    for (const std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3}, bytes.size()}) {
+        const std::size_t held = std::min<std::size_t>(length, 2);
+        const crc_state want = crc_update(model, crc_start(model), bytes.data(), length - held);
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{1000}}) {
+            file_checksum result{file_stage::checksummed, 0, CRC_ZERO};
+            crc_state crc = crc_start(model);
+            for (std::size_t at = 0; at < length; at += piece) {
+                take_bytes(models, &crc, bytes.data() + at, std::min(piece, length - at), true, result);
+            }
+            EXPECT_EQ(crc, want) << length << " bytes in pieces of " << piece;
+            ASSERT_EQ(result.tail_length, held) << length << " bytes in pieces of " << piece;
+            for (std::size_t i = 0; i < held; ++i) {
+                EXPECT_EQ(result.tail[i], bytes[length - held + i]) << length << " bytes in pieces of " << piece;
+            }
+        }
+    }
 }
 
 } // namespace
