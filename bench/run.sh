@@ -20,6 +20,9 @@
 # files, a few large ones and one large one, and measures its peak memory
 # (see sums below; needs GNU time, /usr/bin/time).
 #
+# bench/run.sh frames [BUILD_DIR] [ROUNDS] times crc16sum --hex against
+# xxd -r -p (see frames below; needs xxd).
+#
 # bench/run.sh reads [BUILD_DIR] [ROUNDS] times crc16sum's reads of a large
 # file against mapping it, and, as root, the sequential hint from the disk
 # (see reads below).
@@ -217,6 +220,39 @@ reads() {
     printf '1 GiB from the disk, caches dropped: direct reads median %.0f ms, with POSIX_FADV_SEQUENTIAL median %.0f ms; advised / not per round %s\n' \
         "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
 }
+
+# frames BUILD_DIR: crc16sum --hex against xxd -r -p, interleaved rounds,
+# medians of the per-round ratios: 100,000 frames of 8 to 256 bytes, each
+# with two bytes of checksum after it, one a line, with --appended (every
+# frame is read and checked the same whether its checksum matches or not),
+# against xxd turning the same text into bytes written to /dev/null; and a
+# line of 64 MiB of hex against xxd -r -p piped into crc16sum.
+frames() {
+    local sum
+    sum=$(realpath "$1/sum/crc16sum")
+    command -v xxd >/dev/null || { echo "frames: needs xxd"; return 1; }
+    awk 'BEGIN { srand(43); for (i = 0; i < 100000; i++) { n = 8 + int(rand() * 249); line = "";
+        for (j = 0; j < n + 2; j++) line = line sprintf("%02X ", int(rand() * 256)); print line } }' >"$work/frames.txt"
+    yes 0A | head -c $((96 << 20)) | tr -d '\n' >"$work/line.txt" && echo >>"$work/line.txt"
+    : >"$work/pair" && : >"$work/pair2"
+    for _ in $(seq "$rounds"); do
+        echo "$(one_run -i "$sum -a MODBUS --appended --hex --status < $work/frames.txt") $(one_run "xxd -r -p $work/frames.txt > /dev/null")" >>"$work/pair"
+        echo "$(one_run "$sum -a MODBUS --hex < $work/line.txt > /dev/null") $(one_run "xxd -r -p $work/line.txt | $sum -a MODBUS > /dev/null")" >>"$work/pair2"
+    done
+    awk '{print $1 / $2}' "$work/pair" >"$work/r"
+    printf '100,000 hex frames, --appended: crc16sum median %.3f s, xxd -r -p median %.3f s; crc16sum / xxd per round %s\n' \
+        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
+    awk '{print $1 / $2}' "$work/pair2" >"$work/r"
+    printf 'a 64 MiB hex line: crc16sum --hex median %.3f s, xxd -r -p | crc16sum median %.3f s; ratio per round %s\n' \
+        "$(cut -d ' ' -f 1 "$work/pair2" | median)" "$(cut -d ' ' -f 2 "$work/pair2" | median)" "$(spread "$work/r" %.3f)"
+}
+
+if [ "${1:-}" = frames ]; then
+    rounds=${3:-11}
+    machine
+    frames "${2:-build/release}"
+    exit 0
+fi
 
 if [ "${1:-}" = reads ]; then
     rounds=${3:-21} cold_rounds=${COLD_ROUNDS:-7}
