@@ -126,10 +126,11 @@ int run(const std::vector<std::string>& arguments)
         out.pending.clear(); // the first frame's bytes, never written
         return usage_error("the --raw option takes one input, not several");
     }
+    if (opts.appended && out.cause == 0) {
+        seen.failed = close_appended(opts, out, seen) || seen.failed;
+    }
     if (opts.identify && out.cause == 0) {
         seen.failed = !report_models(opts, out, seen.fits) || seen.failed;
-    } else if (opts.appended && out.cause == 0) {
-        seen.failed = close_appended(opts, out, seen) || seen.failed;
     }
     return finish(out, seen.failed);
 }

@@ -599,6 +599,9 @@ sum-frames)
     expect_sum "" "" 0 -a MODBUS --appended --status --hex '01 03 00 00 00 0A C5 CD'
     expect_sum "" "" 0 -a MODBUS --appended --quiet --hex <appended
     expect_sum "CRC-16/MODBUS: low byte first$eol" "" 0 --identify --appended --hex <appended
+    expect_sum "CRC-16/MODBUS: low byte first$eol" "crc16sum: 01: too short to hold a checksum: one byte${eol}crc16sum: WARNING: 1 input is too short to hold a checksum$eol" \
+        1 --identify --appended --hex '01 03 00 00 00 0A C5 CD' 01
+    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify --appended --hex '01 03 00 00 00 0A 00 00'
     # Every model's check value, its nine digits given as hex; appended in
     # the order its line of --list-models gives (refout), and the other way.
     digits_hex='31 32 33 34 35 36 37 38 39'
