@@ -9,8 +9,9 @@
 namespace {
 
 // The choice, made by whichever thread asks first; threads that ask at the
-// same time make the same one. NONE until then.
-constexpr int NONE = -1;
+// same time make the same one. NONE until then; FORCED added where the
+// environment made it.
+constexpr int NONE = -1, FORCED = 16;
 std::atomic<int> chosen{NONE};
 
 bool forced_by_environment()
@@ -19,32 +20,34 @@ bool forced_by_environment()
     return asked != nullptr && std::strcmp(asked, "table") == 0;
 }
 
-crc_engine choose()
+int choose()
 {
     if (forced_by_environment()) {
-        return crc_engine::table;
+        return static_cast<int>(crc_engine::table) + FORCED;
     }
     for (const crc_engine engine : {crc_engine::fold_512, crc_engine::fold_256, crc_engine::fold_128}) {
         if (crc_engine_runs(engine)) {
-            return engine;
+            return static_cast<int>(engine);
         }
     }
-    return crc_engine::table;
+    return static_cast<int>(crc_engine::table);
+}
+
+int choice()
+{
+    int made = chosen.load(std::memory_order_relaxed);
+    if (made == NONE) {
+        made = choose();
+        chosen.store(made, std::memory_order_relaxed);
+    }
+    return made;
 }
 
 } // namespace
 
-crc_engine crc_engine_in_use()
-{
-    int engine = chosen.load(std::memory_order_relaxed);
-    if (engine == NONE) {
-        engine = static_cast<int>(choose());
-        chosen.store(engine, std::memory_order_relaxed);
-    }
-    return static_cast<crc_engine>(engine);
-}
+crc_engine crc_engine_in_use() { return static_cast<crc_engine>(choice() % FORCED); }
 
-bool crc_engine_forced() { return forced_by_environment(); }
+bool crc_engine_forced() { return choice() >= FORCED; }
 
 bool crc_model_folds(const crc_model& model) { return model.fold.hold; }
 

@@ -177,7 +177,7 @@ bool hand_in_frame_lines(const options& opts, output& out, job_runner& runner, t
     if (status == chunk_status::failed) {
         diagnose_file(out, "-", cause);
         seen.failed = true;
-    } else if (end_line(line)) {
+    } else if (out.cause == 0 && end_line(line)) {
         if (opts.raw && ++frames > 1) {
             return false;
         }

@@ -48,8 +48,8 @@ enum class job_kind { sum, appended, check, identify, malformed_line, unlisted_f
 // Where a job's bytes come from: the file its name names; standard input,
 // which only one may read: on the calling thread, as each such job's result
 // is taken, in its turn; the job's own bytes (a frame given in hex); or
-// nowhere, its result made before it was handed in (a frame read from
-// standard input as it came).
+// nowhere, its result made before it was handed in (a frame of standard
+// input, taken as its line was read).
 enum class job_source { file, standard_input, memory, ready };
 
 // One piece of work, and its place in the output.

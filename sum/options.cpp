@@ -293,9 +293,17 @@ void check_combination(reading& state)
                      (opts.hex && !opts.appended ? " of lists" : ""));
             return;
         }
-    } else if (state.check_only != nullptr && !opts.check && !opts.appended) {
-        fail(state, std::string("the ") + state.check_only + " option is meaningful only when verifying checksums");
-        return;
+    } else if (state.check_only != nullptr && !opts.check) {
+        // --appended takes those that say what to print and what to skip;
+        // it has no lines to warn of.
+        const char* refused = !opts.appended ? state.check_only
+            : opts.warn                      ? "--warn"
+            : opts.strict                    ? "--strict"
+                                             : nullptr;
+        if (refused != nullptr) {
+            fail(state, std::string("the ") + refused + " option is meaningful only when verifying checksums");
+            return;
+        }
     }
     // What reads inputs that carry their checksum, or writes one as bytes.
     const char* with_hex = opts.check ? "--check" : opts.recursive ? "--recursive" : nullptr;

@@ -230,5 +230,10 @@ bool close_appended(const options& opts, output& out, const tally& seen)
                          " did NOT match");
         }
     }
-    return seen.unreadable != 0 || seen.too_short != 0 || seen.mismatched != 0;
+    // Every input ignored: nothing was verified, which is no success.
+    const bool none = seen.matched + seen.mismatched + seen.unreadable + seen.too_short == 0;
+    if (opts.ignore_missing && none) {
+        diagnose(out, "no input was verified");
+    }
+    return seen.unreadable != 0 || seen.too_short != 0 || seen.mismatched != 0 || (opts.ignore_missing && none);
 }

@@ -658,6 +658,8 @@ sum-frames)
         "crc16sum: one-byte: too short to hold a checksum: one byte${eol}crc16sum: no-bytes: too short to hold a checksum: no bytes$eol$(said nowhere "No such file or directory")${eol}crc16sum: WARNING: 1 input could not be read${eol}crc16sum: WARNING: 2 inputs are too short to hold a checksum$eol" \
         1 --appended one-byte no-bytes nowhere
     expect_sum "large-and-sum: OK$eol" "" 0 -a MODBUS --appended --ignore-missing nowhere large-and-sum
+    expect_sum "" "crc16sum: no input was verified$eol" 1 --appended --ignore-missing nowhere
+    expect_sum "" "crc16sum: no input was verified$eol" 1 --identify --appended --ignore-missing nowhere
     # Bad hex: the operand, or standard input's line, and the column; the
     # frames after it go on, and the status is 1.
     expect_sum "0x2140  01 03$eol" "crc16sum: 01 0g: column 5: not a hex digit or a separator${eol}crc16sum: 0x1: column 3: a byte of one hex digit$eol" 1 \

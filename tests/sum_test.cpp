@@ -217,7 +217,8 @@ TEST(parse_command_line, every_usage_error_in_its_words)
         {{"--endian=big", "f"}, "error: the --endian option is meaningful only with --appended or --raw"},
         {{"--raw", "--endian=middle"},
          "error: invalid argument 'middle' for '--endian'\nValid arguments are:\n  - 'big'\n  - 'little'"},
-        {{"--strict", "--appended", "f"}, "strict appended [f]"},
+        {{"--strict", "--appended", "f"}, "error: the --strict option is meaningful only when verifying checksums"},
+        {{"--quiet", "-w", "--appended", "f"}, "error: the --warn option is meaningful only when verifying checksums"},
     });
 }
 
