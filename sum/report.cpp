@@ -34,32 +34,16 @@ bool ignored(const options& opts, const file_checksum& result)
     return opts.ignore_missing && result.stage == file_stage::not_opened && result.cause == ENOENT;
 }
 
-// A listed file's verdict.
-void report_check(const options& opts, output& out, const job& work, tally& seen)
+// The diagnostic of an input too short to hold the checksum stored at its end.
+void diagnose_too_short(output& out, const job& work)
 {
-    const file_checksum& result = work.result;
-    const char* verdict = nullptr; // none for a match under --quiet
-    if (result.stage != file_stage::checksummed) {
-        if (ignored(opts, result)) {
-            return;
-        }
-        diagnose_file(out, work.name, result.cause);
-        verdict = "FAILED open or read";
-        ++seen.unreadable;
-    } else if (result.crc != work.expected) {
-        verdict = "FAILED";
-        ++seen.mismatched;
-    } else {
-        verdict = opts.quiet ? nullptr : "OK";
-        ++seen.matched;
-    }
-    if (verdict != nullptr && !opts.status) {
-        put_line(out, format_verdict_line(portable_name(work.name), verdict, LINE_END));
-    }
+    diagnose(out,
+             work.name + ": too short to hold a checksum: " + (work.result.tail_length == 0 ? "no bytes" : "one byte"));
 }
 
-// An input held to the checksum stored at its end.
-void report_appended(const options& opts, output& out, const job& work, tally& seen)
+// A verdict: a listed file's, held to its list's checksum, or an input's,
+// held to the checksum stored at its end.
+void report_verdict(const options& opts, output& out, const job& work, tally& seen)
 {
     const file_checksum& result = work.result;
     const char* verdict = nullptr; // none for a match under --quiet
@@ -70,12 +54,12 @@ void report_appended(const options& opts, output& out, const job& work, tally& s
         diagnose_file(out, work.name, result.cause);
         verdict = "FAILED open or read";
         ++seen.unreadable;
-    } else if (result.tail_length < 2) {
-        diagnose(out,
-                 work.name + ": too short to hold a checksum: " + (result.tail_length == 0 ? "no bytes" : "one byte"));
+    } else if (work.hold_back && result.tail_length < 2) {
+        diagnose_too_short(out, work);
         verdict = "FAILED";
         ++seen.too_short;
-    } else if (result.crc != crc_stored(result.tail, stored_low_first(opts, *work.model))) {
+    } else if (result.crc !=
+               (work.hold_back ? crc_stored(result.tail, stored_low_first(opts, *work.model)) : work.expected)) {
         verdict = "FAILED";
         ++seen.mismatched;
     } else {
@@ -93,8 +77,7 @@ void report_identify(const options& opts, output& out, const job& work, tally& s
 {
     const file_checksum& result = work.result;
     if (result.stage == file_stage::checksummed && work.hold_back && result.tail_length < 2) {
-        diagnose(out,
-                 work.name + ": too short to hold a checksum: " + (result.tail_length == 0 ? "no bytes" : "one byte"));
+        diagnose_too_short(out, work);
         ++seen.too_short;
     } else if (result.stage == file_stage::checksummed) {
         // An input's own checksum is weighed read low byte first: "as
@@ -112,8 +95,8 @@ void report(const options& opts, output& out, const job& work, tally& seen)
 {
     switch (work.kind) {
     case job_kind::sum: report_sum(opts, out, work, seen); break;
-    case job_kind::appended: report_appended(opts, out, work, seen); break;
-    case job_kind::check: report_check(opts, out, work, seen); break;
+    case job_kind::appended:
+    case job_kind::check: report_verdict(opts, out, work, seen); break;
     case job_kind::bad_frame:
         diagnose(out, work.name + ": " + work.fault);
         seen.failed = true;
