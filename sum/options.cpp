@@ -31,14 +31,14 @@ enum class option_id {
     zero
 };
 
-struct option_spec {
+struct known_option {
     std::string_view name; // without "--"
     char letter;           // the short option, or 0
     bool takes_value;
     option_id id;
 };
 
-constexpr option_spec OPTIONS[] = {
+constexpr known_option OPTIONS[] = {
     {"algorithm", 'a', true, option_id::algorithm},
     {"appended", 0, false, option_id::appended},
     {"check", 'c', false, option_id::check},
@@ -149,10 +149,10 @@ void set_check_only(reading& state, bool& option, const char* name)
 
 // Takes one option and its value. False where the reading ends here: at an
 // error, or at an option that replaces the run.
-bool apply(reading& state, const option_spec& spec, const std::string& value)
+bool apply(reading& state, const known_option& known, const std::string& value)
 {
     options& opts = state.line.opts;
-    switch (spec.id) {
+    switch (known.id) {
     case option_id::algorithm: return set_model(state, value);
     case option_id::jobs: return set_jobs(state, value);
     case option_id::check: opts.check = true; break;
@@ -189,18 +189,18 @@ bool apply(reading& state, const option_spec& spec, const std::string& value)
 }
 
 // The long option that `name` names: exactly, or as the start of one alone.
-const option_spec* find_long(reading& state, std::string_view name, const std::string& argument)
+const known_option* find_long(reading& state, std::string_view name, const std::string& argument)
 {
-    const option_spec* found = nullptr;
+    const known_option* found = nullptr;
     std::string candidates;
     std::size_t matches = 0;
-    for (const option_spec& spec : OPTIONS) {
-        if (spec.name == name) {
-            return &spec;
+    for (const known_option& known : OPTIONS) {
+        if (known.name == name) {
+            return &known;
         }
-        if (!name.empty() && spec.name.substr(0, name.size()) == name) {
-            found = &spec;
-            candidates += " '--" + std::string(spec.name) + "'";
+        if (!name.empty() && known.name.substr(0, name.size()) == name) {
+            found = &known;
+            candidates += " '--" + std::string(known.name) + "'";
             ++matches;
         }
     }
@@ -223,22 +223,22 @@ bool read_long(reading& state, const std::vector<std::string>& arguments, std::s
     const std::size_t equals = argument.find('=');
     const std::string_view name =
         std::string_view(argument).substr(2, equals == std::string::npos ? equals : equals - 2);
-    const option_spec* spec = find_long(state, name, argument);
-    if (spec == nullptr) {
+    const known_option* known = find_long(state, name, argument);
+    if (known == nullptr) {
         return false;
     }
-    const std::string shown = "--" + std::string(spec->name);
-    if (!spec->takes_value) {
-        return equals == std::string::npos ? apply(state, *spec, {})
+    const std::string shown = "--" + std::string(known->name);
+    if (!known->takes_value) {
+        return equals == std::string::npos ? apply(state, *known, {})
                                            : fail(state, "option '" + shown + "' doesn't allow an argument");
     }
     if (equals != std::string::npos) {
-        return apply(state, *spec, argument.substr(equals + 1));
+        return apply(state, *known, argument.substr(equals + 1));
     }
     if (at + 1 == arguments.size()) {
         return fail(state, "option '" + shown + "' requires an argument");
     }
-    return apply(state, *spec, arguments[++at]);
+    return apply(state, *known, arguments[++at]);
 }
 
 // Reads the short options grouped in arguments[at]; a value is the rest of
@@ -247,26 +247,26 @@ bool read_short(reading& state, const std::vector<std::string>& arguments, std::
 {
     const std::string& argument = arguments[at];
     for (std::size_t i = 1; i < argument.size(); ++i) {
-        const option_spec* spec = nullptr;
-        for (const option_spec& candidate : OPTIONS) {
-            spec = candidate.letter == argument[i] ? &candidate : spec;
+        const known_option* known = nullptr;
+        for (const known_option& candidate : OPTIONS) {
+            known = candidate.letter == argument[i] ? &candidate : known;
         }
-        if (spec == nullptr) {
+        if (known == nullptr) {
             return fail(state, std::string("invalid option -- '") + argument[i] + "'");
         }
-        if (!spec->takes_value) {
-            if (!apply(state, *spec, {})) {
+        if (!known->takes_value) {
+            if (!apply(state, *known, {})) {
                 return false;
             }
             continue;
         }
         if (i + 1 < argument.size()) {
-            return apply(state, *spec, argument.substr(i + 1));
+            return apply(state, *known, argument.substr(i + 1));
         }
         if (at + 1 == arguments.size()) {
             return fail(state, std::string("option '-") + argument[i] + "' requires an argument");
         }
-        return apply(state, *spec, arguments[++at]);
+        return apply(state, *known, arguments[++at]);
     }
     return true;
 }
