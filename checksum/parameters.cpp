@@ -108,12 +108,18 @@ crc_parameter_reading crc_read_parameters(std::string_view text)
 std::size_t crc_format_parameters(const crc_model& model, char (&into)[CRC_PARAMETER_FORM_SIZE])
 {
     const crc_parameters& p = model.parameters;
-    const int length = std::snprintf(
-        into, sizeof into,
-        "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X residue=0x%04X%s%s%s",
-        static_cast<unsigned>(p.poly), static_cast<unsigned>(p.init), p.refin ? "true" : "false",
-        p.refout ? "true" : "false", static_cast<unsigned>(p.xorout), static_cast<unsigned>(model.check),
-        static_cast<unsigned>(model.residue), model.name != nullptr ? " name=\"" : "",
-        model.name != nullptr ? model.name : "", model.name != nullptr ? "\"" : "");
+    // A residue only where the orders agree: where they differ, the stored
+    // order is a convention, and so is what it leaves.
+    char residue[sizeof " residue=0x0000"] = "";
+    if (p.refin == p.refout) {
+        std::snprintf(residue, sizeof residue, " residue=0x%04X", static_cast<unsigned>(model.residue));
+    }
+    const int length =
+        std::snprintf(into, sizeof into,
+                      "width=16 poly=0x%04X init=0x%04X refin=%s refout=%s xorout=0x%04X check=0x%04X%s%s%s%s",
+                      static_cast<unsigned>(p.poly), static_cast<unsigned>(p.init), p.refin ? "true" : "false",
+                      p.refout ? "true" : "false", static_cast<unsigned>(p.xorout), static_cast<unsigned>(model.check),
+                      residue, model.name != nullptr ? " name=\"" : "", model.name != nullptr ? model.name : "",
+                      model.name != nullptr ? "\"" : "");
     return length > 0 ? std::min(static_cast<std::size_t>(length), sizeof into - 1) : 0;
 }

@@ -115,6 +115,8 @@ static bool is_console(std::FILE* stream)
     return GetConsoleMode(handle_of(stream), &mode) != 0;
 }
 
+bool is_terminal(std::FILE* stream) { return is_console(stream); }
+
 static bool write_console(std::FILE* stream, std::string_view text, int& cause)
 {
     std::fflush(stream);
@@ -222,6 +224,8 @@ std::size_t processors_available()
     const long count = sysconf(_SC_NPROCESSORS_ONLN);
     return count > 0 ? static_cast<std::size_t>(count) : 1;
 }
+
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
 // A terminal takes the bytes as they are.
 static bool is_console(std::FILE*) { return false; }

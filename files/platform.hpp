@@ -40,6 +40,9 @@ void use_binary_output();
 
 // Writes UTF-8 text to `stream` whole, or shown as the characters it holds
 // where the stream is a console. False, with `cause`, where it fails.
+// Whether `stream` is a terminal, or on Windows a console, that a person reads.
+bool is_terminal(std::FILE* stream);
+
 bool write_text(std::FILE* stream, std::string_view text, int& cause);
 
 // One entry of a folder that crc16sum -r walks: a file to read (a regular

@@ -65,7 +65,7 @@ job job_of_line(const options& opts, sum_line line, const std::string& list, job
     work.model = opts.identify ? nullptr : model_of_entry(opts, line.tag);
     const bool weighable = opts.identify ? line.tag.empty() : work.model != nullptr;
     if (opts.identify) {
-        work.readers = catalogue_groups().readers;
+        read_to_identify(opts, work);
     }
     // Standard input holds the rest of a list read from it, not a file's
     // bytes: such an entry is no entry.

@@ -31,17 +31,32 @@ void take_bytes(std::span<const crc_model* const> models, crc_state* crcs, const
     }
 }
 
+void keep_bytes(kept_bytes* kept, const unsigned char* data, std::size_t count)
+{
+    if (kept == nullptr || !kept->whole) {
+        return;
+    }
+    if (count > KEEP_LIMIT - kept->bytes.size()) {
+        kept->whole = false;
+        std::vector<unsigned char>().swap(kept->bytes);
+        return;
+    }
+    kept->bytes.insert(kept->bytes.end(), data, data + count);
+}
+
 // Takes every chunk `reader` hands back into each model's state, holding
-// back the last two bytes in `result` where `hold_back` is set; the status
-// it ended with.
+// back the last two bytes in `result` where `hold_back` is set, and keeps
+// them in `kept` where it is given; the status it ended with.
 [[gnu::always_inline]] static inline chunk_status take_chunks(chunk_reader& reader,
                                                               std::span<const crc_model* const> models, crc_state* crcs,
-                                                              bool hold_back, file_checksum& result, int& cause)
+                                                              bool hold_back, file_checksum& result, int& cause,
+                                                              kept_bytes* kept)
 {
     chunk_status status = chunk_status::chunk;
     std::size_t got = 0;
     while ((status = next_chunk(reader, got, cause)) == chunk_status::chunk) {
         take_bytes(models, crcs, reader.buffer, got, hold_back, result);
+        keep_bytes(kept, reader.buffer, got);
     }
     return status;
 }
@@ -52,7 +67,8 @@ void take_bytes(std::span<const crc_model* const> models, crc_state* crcs, const
 // state in `crcs`; and closes it, unless it is standard input. A result
 // whose checksum is crcs[0], or why there is none; `length`, the bytes read.
 static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                                    unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back)
+                                    unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back,
+                                    kept_bytes* kept)
 {
     int cause = 0;
     chunk_status status = chunk_status::chunk;
@@ -60,13 +76,13 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, std::s
     if (direct != nullptr && size > 0) {
         chunk_reader reader{
             .stream = stream, .size = size, .buffer = direct, .buffer_size = DIRECT_READ_SIZE, .direct = true};
-        status = take_chunks(reader, models, crcs, hold_back, result, cause);
+        status = take_chunks(reader, models, crcs, hold_back, result, cause, kept);
         length = reader.done;
     } else {
         // Its own buffer, whose size the reads are checked against.
         unsigned char chunk[CHUNK_SIZE];
         chunk_reader reader{.stream = stream, .size = size, .buffer = chunk, .buffer_size = sizeof chunk};
-        status = take_chunks(reader, models, crcs, hold_back, result, cause);
+        status = take_chunks(reader, models, crcs, hold_back, result, cause, kept);
         length = reader.done;
     }
     if (status == chunk_status::failed) {
@@ -87,7 +103,7 @@ static file_checksum read_and_close(std::FILE* stream, std::int64_t size, const 
 {
     const crc_model* const models[] = {&model};
     std::int64_t length = 0;
-    return read_and_close(stream, size, models, direct, &from, length, hold_back);
+    return read_and_close(stream, size, models, direct, &from, length, hold_back, nullptr);
 }
 
 file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_model& model, unsigned char* direct,
@@ -101,13 +117,17 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 }
 
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back)
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back,
+                              kept_bytes* kept)
 {
     for (std::size_t i = 0; i < models.size(); ++i) {
         crcs[i] = CRC_ZERO;
     }
-    file_checksum result = read_and_close(stream, size, models, direct, crcs, length, hold_back);
+    file_checksum result = read_and_close(stream, size, models, direct, crcs, length, hold_back, kept);
     length -= static_cast<std::int64_t>(result.tail_length);
+    if (kept != nullptr && kept->whole && length >= 0) {
+        kept->bytes.resize(static_cast<std::size_t>(length));
+    }
     return result;
 }
 

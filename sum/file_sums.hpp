@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "crc16.hpp"
 #include "crc_model.hpp"
@@ -41,6 +42,18 @@ struct file_checksum {
     std::size_t tail_length = 0;
 };
 
+// The bytes of an input kept as they are read, for --identify --search,
+// which reads them again by every polynomial: KEEP_LIMIT at most, beyond
+// which none are kept and `whole` is false.
+inline constexpr std::size_t KEEP_LIMIT = std::size_t{64} << 20;
+struct kept_bytes {
+    std::vector<unsigned char> bytes;
+    bool whole = true;
+};
+
+// Keeps `count` more bytes in `kept`, where it is given.
+void keep_bytes(kept_bytes* kept, const unsigned char* data, std::size_t count);
+
 // Takes `count` bytes into each of `models`' states, holding back the last
 // two bytes of all taken so far in `result` where `hold_back` is set.
 void take_bytes(std::span<const crc_model* const> models, crc_state* crcs, const unsigned char* data, std::size_t count,
@@ -66,9 +79,11 @@ file_checksum finish_reading(std::FILE* stream, std::int64_t size, const crc_mod
 // Reads what was opened, as finish_reading does, by each of `models` at
 // once, each from CRC_ZERO into its own state in `crcs`, unfinished; and
 // `length`, how many bytes it held: what each model makes of a file read
-// once, whatever its initial value and final XOR.
+// once, whatever its initial value and final XOR. Its bytes, but for those
+// held back, go into `kept` too, where it is given.
 file_checksum read_by_several(std::FILE* stream, std::int64_t size, std::span<const crc_model* const> models,
-                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back = false);
+                              unsigned char* direct, crc_state* crcs, std::int64_t& length, bool hold_back = false,
+                              kept_bytes* kept = nullptr);
 
 // The state that `length` bytes at `offset` of the file `name` named when
 // `identity` was taken leave when taken by `model` from CRC_ZERO, for

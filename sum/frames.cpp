@@ -66,6 +66,7 @@ void take_text(frame_line& line, const char* text, std::size_t count)
         job& work = line.work;
         if (work.kind == job_kind::identify) {
             take_bytes(work.readers, work.states.data(), bytes, made, work.hold_back, work.result);
+            keep_bytes(work.keep ? &work.kept : nullptr, bytes, made);
             work.length += static_cast<std::int64_t>(made);
         } else {
             const crc_model* const models[] = {work.model};
@@ -107,6 +108,9 @@ bool end_line(frame_line& line)
         work.name = "-:" + std::to_string(line.number);
     } else if (work.kind == job_kind::identify) {
         work.length -= static_cast<std::int64_t>(work.result.tail_length);
+        if (work.keep && work.kept.whole) {
+            work.kept.bytes.resize(static_cast<std::size_t>(work.length));
+        }
     } else {
         work.result.crc = crc_finish(*work.model, work.result.crc);
     }

@@ -1,5 +1,7 @@
 #include "identify.hpp"
 
+#include <utility>
+
 identify_groups make_identify_groups()
 {
     identify_groups made;
@@ -23,7 +25,10 @@ identify_groups make_identify_groups()
 identify_verdict open_verdict()
 {
     const std::size_t models = crc_catalogue_size();
-    return {std::vector<char>(models, 1), std::vector<char>(models, 1), 0};
+    identify_verdict verdict;
+    verdict.as_written.assign(models, 1);
+    verdict.swapped.assign(models, 1);
+    return verdict;
 }
 
 void weigh_entry(const identify_groups& groups, const std::vector<crc_state>& states, std::int64_t length,
@@ -41,13 +46,33 @@ void weigh_entry(const identify_groups& groups, const std::vector<crc_state>& st
     ++verdict.weighed;
 }
 
-void join_verdicts(identify_verdict& into, const identify_verdict& other)
+void keep_sample(identify_verdict& verdict, identify_sample&& sample, bool whole)
+{
+    if (!verdict.unkept.empty()) {
+        return;
+    }
+    if (!whole || sample.bytes.size() > KEEP_LIMIT - verdict.kept) {
+        verdict.unkept = std::move(sample.name);
+        std::vector<identify_sample>().swap(verdict.samples);
+        return;
+    }
+    verdict.kept += sample.bytes.size();
+    verdict.samples.push_back(std::move(sample));
+}
+
+void join_verdicts(identify_verdict& into, identify_verdict&& other)
 {
     for (std::size_t i = 0; i < into.as_written.size(); ++i) {
         into.as_written[i] = static_cast<char>(into.as_written[i] != 0 && other.as_written[i] != 0);
         into.swapped[i] = static_cast<char>(into.swapped[i] != 0 && other.swapped[i] != 0);
     }
     into.weighed += other.weighed;
+    if (into.unkept.empty() && !other.unkept.empty()) {
+        into.unkept = std::move(other.unkept);
+    }
+    for (identify_sample& sample : other.samples) {
+        keep_sample(into, std::move(sample), true);
+    }
 }
 
 std::vector<std::string> verdict_lines(const identify_verdict& verdict, bool stored)

@@ -112,8 +112,8 @@ void read_whole(job& work, std::FILE* stream, std::int64_t size, unsigned char* 
 {
     if (work.kind == job_kind::identify) {
         work.states.assign(work.readers.size(), CRC_ZERO);
-        work.result =
-            read_by_several(stream, size, work.readers, direct, work.states.data(), work.length, work.hold_back);
+        work.result = read_by_several(stream, size, work.readers, direct, work.states.data(), work.length,
+                                      work.hold_back, work.keep ? &work.kept : nullptr);
     } else {
         work.result = finish_reading(stream, size, *work.model, direct, work.hold_back);
     }
@@ -127,6 +127,10 @@ void read_memory(job& work)
         work.states.assign(work.readers.size(), CRC_ZERO);
         take_bytes(work.readers, work.states.data(), work.bytes.data(), work.bytes.size(), work.hold_back, result);
         work.length = static_cast<std::int64_t>(work.bytes.size() - result.tail_length);
+        if (work.keep) {
+            work.bytes.resize(static_cast<std::size_t>(work.length));
+            work.kept.bytes = std::move(work.bytes);
+        }
     } else {
         const crc_model* const models[] = {work.model};
         result.crc = crc_start(*work.model);

@@ -69,6 +69,8 @@ struct job {
     std::span<const crc_model* const> readers;
     std::vector<crc_state> states;
     std::int64_t length = 0;
+    bool keep = false; // --search: its bytes are kept, but for those held back
+    kept_bytes kept;
     // Read in ranges: which file it was when first opened, and what each
     // range gave. Empty for a file read whole.
     file_identity identity;

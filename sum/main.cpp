@@ -66,9 +66,9 @@ bool hand_in_operand(const options& opts, output& out, job_runner& runner, const
         }
         hand_in(opts, out, runner, frame_operand(opts, operand), seen);
     } else if ((opts.check || opts.identify) && !opts.appended) {
-        const tally list = check_list(opts, out, operand, list_buffer, runner);
+        tally list = check_list(opts, out, operand, list_buffer, runner);
         seen.failed = list.failed || seen.failed;
-        join_verdicts(seen.fits, list.fits);
+        join_verdicts(seen.fits, std::move(list.fits));
     } else if (opts.recursive && source_of(operand) == job_source::file && names_folder(operand)) {
         walk_folder(opts, out, runner, operand, seen);
     } else {
@@ -110,7 +110,8 @@ int run(const std::vector<std::string>& arguments)
                  std::string("engine: ") + crc_engine_name(crc_engine_in_use()) +
                      (crc_engine_forced() ? " (CRC16SUM_ENGINE=table)" : ""));
     }
-    start_jobs(runner, opts.jobs != 0 ? opts.jobs : processors_available(), range_minimum(), own_buffer);
+    const std::size_t jobs = opts.jobs != 0 ? opts.jobs : processors_available();
+    start_jobs(runner, jobs, range_minimum(), own_buffer);
     tally seen;
     bool one_raw = true;
     for (const std::string& operand : line.operands) {
@@ -130,7 +131,12 @@ int run(const std::vector<std::string>& arguments)
         seen.failed = close_appended(opts, out, seen) || seen.failed;
     }
     if (opts.identify && out.cause == 0) {
-        seen.failed = !report_models(opts, out, seen.fits) || seen.failed;
+        const identify_outcome outcome = report_models(opts, out, seen.fits, jobs);
+        if (outcome == identify_outcome::too_few_samples) {
+            flush(out);
+            return usage_error("--search needs the checksums of two inputs at least to tell models apart");
+        }
+        seen.failed = outcome != identify_outcome::named || seen.failed;
     }
     return finish(out, seen.failed);
 }

@@ -22,6 +22,7 @@ enum class option_id {
     quiet,
     raw,
     recursive,
+    search,
     status,
     strict,
     tag,
@@ -53,6 +54,7 @@ constexpr known_option OPTIONS[] = {
     {"quiet", 0, false, option_id::quiet},
     {"raw", 0, false, option_id::raw},
     {"recursive", 'r', false, option_id::recursive},
+    {"search", 0, false, option_id::search},
     {"status", 0, false, option_id::status},
     {"strict", 0, false, option_id::strict},
     {"tag", 0, false, option_id::tag},
@@ -170,6 +172,7 @@ bool apply(reading& state, const known_option& known, const std::string& value)
     case option_id::debug: opts.debug = true; break;
     case option_id::identify: opts.identify = true; break;
     case option_id::recursive: opts.recursive = true; break;
+    case option_id::search: opts.search = true; break;
     case option_id::zero: opts.zero = true; break;
     case option_id::tag:
         opts.lines = line_style::tagged;
@@ -293,6 +296,9 @@ void check_combination(reading& state)
                      (opts.hex && !opts.appended ? " of lists" : ""));
             return;
         }
+    } else if (opts.search) {
+        fail(state, "the --search option is meaningful only with --identify");
+        return;
     } else if (state.check_only != nullptr && !opts.check) {
         // --appended takes those that say what to print and what to skip;
         // it has no lines to warn of.

@@ -30,6 +30,7 @@ struct options {
     bool ignore_missing = false;
     bool recursive = false;
     bool identify = false;
+    bool search = false; // --identify: every CRC-16, where no catalogued model fits
     bool debug = false;
     bool hex = false;      // the operands, or the lines of standard input, are frames in hex
     bool appended = false; // each input ends with its own checksum, checked

@@ -1,5 +1,6 @@
 #include "output.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -32,6 +33,17 @@ void diagnose(output& out, const std::string& text)
     // Nothing is left to tell a failure to where standard error fails.
     int cause = 0;
     static_cast<void>(write_text(stderr, std::string(PROGRAM) + ": " + text + "\n", cause));
+}
+
+void show_progress(output& out, const std::string& text)
+{
+    flush(out);
+    // As wide as the widest line shown, so that each covers the one before.
+    constexpr std::size_t WIDTH = 79;
+    std::string line = text.empty() ? std::string() : std::string(PROGRAM) + ": " + text;
+    line.resize(std::max(line.size(), WIDTH), ' ');
+    int cause = 0;
+    static_cast<void>(write_text(stderr, "\r" + line + (text.empty() ? "\r" : ""), cause));
 }
 
 void diagnose_file(output& out, const std::string& name, int cause)

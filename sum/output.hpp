@@ -26,6 +26,10 @@ void put_line(output& out, const std::string& line);
 // terminal.
 void diagnose(output& out, const std::string& text);
 
+// A line of progress on standard error, "crc16sum: " and `text`, written
+// over the one before it; "" clears it.
+void show_progress(output& out, const std::string& text);
+
 // "NAME: the words for `cause`".
 void diagnose_file(output& out, const std::string& name, int cause);
 

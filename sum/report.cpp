@@ -73,7 +73,7 @@ void report_verdict(const options& opts, output& out, const job& work, tally& se
 
 // A listed file weighed against every model: its failure is reported as
 // --check reports it, with no verdict line.
-void report_identify(const options& opts, output& out, const job& work, tally& seen)
+void report_identify(const options& opts, output& out, job& work, tally& seen)
 {
     const file_checksum& result = work.result;
     if (result.stage == file_stage::checksummed && work.hold_back && result.tail_length < 2) {
@@ -84,6 +84,9 @@ void report_identify(const options& opts, output& out, const job& work, tally& s
         // written" is then low byte first, "swapped" high byte first.
         const crc_state expected = work.hold_back ? crc_stored(result.tail, true) : work.expected;
         weigh_entry(catalogue_groups(), work.states, work.length, expected, seen.fits);
+        if (work.keep) {
+            keep_sample(seen.fits, {std::move(work.kept.bytes), expected, work.name}, work.kept.whole);
+        }
         ++seen.matched;
     } else if (!ignored(opts, result)) {
         diagnose_file(out, work.name, result.cause);
@@ -91,7 +94,7 @@ void report_identify(const options& opts, output& out, const job& work, tally& s
     }
 }
 
-void report(const options& opts, output& out, const job& work, tally& seen)
+void report(const options& opts, output& out, job& work, tally& seen)
 {
     switch (work.kind) {
     case job_kind::sum: report_sum(opts, out, work, seen); break;
@@ -149,6 +152,12 @@ const identify_groups& catalogue_groups()
     return groups;
 }
 
+void read_to_identify(const options& opts, job& work)
+{
+    work.readers = catalogue_groups().readers;
+    work.keep = opts.search;
+}
+
 void hand_in(const options& opts, output& out, job_runner& runner, job work, tally& seen)
 {
     job done;
@@ -168,18 +177,21 @@ void drain(const options& opts, output& out, job_runner& runner, tally& seen)
     }
 }
 
-bool report_models(const options& opts, output& out, const identify_verdict& fits)
+identify_outcome report_models(const options& opts, output& out, const identify_verdict& fits, std::size_t jobs)
 {
     const std::vector<std::string> lines = verdict_lines(fits, opts.appended);
     if (fits.weighed != 0 && lines.empty()) {
-        diagnose(out, "no catalogued model gives these checksums");
+        if (opts.search) {
+            return report_search(opts, out, fits, jobs);
+        }
+        diagnose(out, "no catalogued model gives these checksums; --search tries every CRC-16");
     }
     for (const std::string& line : lines) {
         if (!opts.status) {
             put_line(out, line + std::string(LINE_END));
         }
     }
-    return !lines.empty();
+    return lines.empty() ? identify_outcome::unnamed : identify_outcome::named;
 }
 
 job input_job(const options& opts, std::string name, job_source source)
@@ -190,7 +202,7 @@ job input_job(const options& opts, std::string name, job_source source)
     work.name = std::move(name);
     work.hold_back = opts.appended;
     if (opts.identify) {
-        work.readers = catalogue_groups().readers;
+        read_to_identify(opts, work);
     } else {
         work.model = &model_in_effect(opts);
     }

@@ -9,6 +9,7 @@
 #include "jobs.hpp"
 #include "options.hpp"
 #include "output.hpp"
+#include "search.hpp"
 
 // What a run or a list has met so far, from which its warnings and its
 // status follow.
@@ -33,6 +34,10 @@ const crc_model* model_of_entry(const options& opts, std::string_view tag);
 // The groups of models --identify reads every file by.
 const identify_groups& catalogue_groups();
 
+// Sets an --identify job to be read by those groups, its bytes kept for
+// --search.
+void read_to_identify(const options& opts, job& work);
+
 // A job for one input, a file, standard input or a frame's bytes, as the
 // options say it is to be read and reported.
 job input_job(const options& opts, std::string name, job_source source);
@@ -46,6 +51,7 @@ void hand_in(const options& opts, output& out, job_runner& runner, job work, tal
 // Reports every result still to come.
 void drain(const options& opts, output& out, job_runner& runner, tally& seen);
 
-// --identify's verdict: a line for each model that gave every checksum, or
-// why none is named; false where none did.
-bool report_models(const options& opts, output& out, const identify_verdict& fits);
+// --identify's verdict: a line for each catalogued model that gave every
+// checksum; where none did, with --search, each CRC-16 that does, by
+// `jobs` jobs; else why none is named.
+identify_outcome report_models(const options& opts, output& out, const identify_verdict& fits, std::size_t jobs);

@@ -6,6 +6,7 @@
 #endif
 
 #include <algorithm>
+#include <bit>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "crc_engine.hpp"
 #include "crc_model.hpp"
 #include "crc_parameters.hpp"
+#include "crc_search.hpp"
+#include "linear.hpp"
 #include "model.hpp"
 
 namespace {
@@ -685,6 +688,209 @@ TEST(crc_stored_low_first, by_the_output_order_of_each_model)
         EXPECT_EQ(bytes[1], low_first ? 0x4B : 0x37);
         EXPECT_EQ(crc_stored(bytes, low_first), 0x4B37);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Systems of equations over GF(2): each row's coefficients and its
+// right-hand sides, what they leave free, and the least solution of each.
+TEST(crc_system, solves_reduces_and_finds_each_least_solution)
+{
+    const struct {
+        std::vector<std::uint32_t> rows;
+        unsigned rank;
+        std::uint32_t conflicts;
+        crc_state least; // of system 0
+    } cases[] = {
+        // x0 = 1, x15 = 1: the rest free, at 0.
+        {{0x1'0001, 0x1'8000}, 2, 0, 0x8001},
+        // x0 + x1 = 1: 0b01 or 0b10, the least 1.
+        {{0x1'0003}, 1, 0, 0x0001},
+        // x14 + x15 = 1: the least sets x14, not x15.
+        {{0x1'C000}, 1, 0, 0x4000},
+        // The same row twice, and the sum of two others: x0 = x2, x1 = x2 + 1, the least 0b010.
+        {{0x1'0003, 0x1'0003, 0x0'0005, 0x1'0006}, 2, 0, 0x0002},
+        // x0 = 0 and x0 = 1: system 0 has no solution; system 1 (x0 = 1 twice) has.
+        {{0x2'0001, 0x3'0001}, 1, 0x1, 0x0000},
+        // Every unknown its own: x = 0xA5C3.
+        {[] {
+             std::vector<std::uint32_t> unit;
+             for (unsigned j = 0; j < 16; ++j) {
+                 unit.push_back((1U << j) | (((0xA5C3U >> j) & 1U) << 16));
+             }
+             return unit;
+         }(),
+         16, 0, 0xA5C3},
+        // No equations: all free.
+        {{}, 0, 0, 0x0000},
+    };
+    for (const auto& c : cases) {
+        crc_system system;
+        for (const std::uint32_t row : c.rows) {
+            crc_system_add(system, row);
+        }
+        EXPECT_EQ(crc_system_rank(system), c.rank) << c.rows.size();
+        EXPECT_EQ(system.conflicts, c.conflicts) << c.rows.size();
+        if ((c.conflicts & 1U) == 0) {
+            const crc_state least = crc_system_least(system, 0);
+            EXPECT_EQ(least, c.least) << c.rows.size();
+            // It solves every row.
+            for (const std::uint32_t row : c.rows) {
+                EXPECT_EQ(std::popcount(row & least & 0xFFFFU) % 2U, (row >> 16) & 1U) << std::hex << row;
+            }
+        }
+    }
+    crc_system second;
+    crc_system_add(second, 0x2'0001);
+    crc_system_add(second, 0x3'0001);
+    EXPECT_EQ(crc_system_least(second, 1), 0x0001);
+}
+
+// a * factor = product, taken as its sixteen equations, is solved by a.
+TEST(crc_system, a_product_equation_is_solved_by_its_factor)
+{
+    std::mt19937 random(7);
+    for (const crc_state poly : {crc_state{0x8BB7}, crc_state{0x1021}, crc_state{0x8005}, crc_state{0x3D65}}) {
+        for (int round = 0; round < 20; ++round) {
+            const auto a = static_cast<crc_state>(random()), factor = static_cast<crc_state>(random() | 1U);
+            const crc_state product = crc_mulmod_normal(poly, a, factor);
+            crc_system system;
+            crc_system_add_product(system, poly, factor, &product, 1);
+            EXPECT_EQ(system.conflicts, 0U);
+            const crc_state least = crc_system_least(system, 0);
+            EXPECT_EQ(crc_mulmod_normal(poly, least, factor), product) << std::hex << poly << " " << factor;
+        }
+    }
+}
+
+// The models of one polynomial and order that give every sample's checksum,
+// the slow way: every initial value, the final XOR that the first sample
+// then needs, each sample read from that initial value byte by byte. Each
+// fit's smallest initial value, and how many fit once pairs that agree on
+// every input (on the empty one and on one byte: then on all) count once.
+struct brute_fit {
+    bool found = false;
+    crc_state init = 0, xorout = 0;
+    std::uint32_t models = 0;
+};
+brute_fit brute_force(const std::vector<std::vector<unsigned char>>& samples, const std::vector<crc_state>& checksums,
+                      const crc_parameters& order)
+{
+    crc_parameters p = order;
+    p.init = 0;
+    p.xorout = 0;
+    const crc_model model = crc_make_model(nullptr, "", p);
+    auto value = [&](crc_state init, const unsigned char* data, std::size_t length) {
+        p.init = init;
+        const crc_state state = crc_update_by(crc_engine::table, model, crc_start_of(p), data, length);
+        return crc_finish(model, state);
+    };
+    brute_fit fit;
+    std::vector<std::uint32_t> classes;
+    const unsigned char zero = 0;
+    for (unsigned init = 0; init < 0x10000; ++init) {
+        const auto xorout = static_cast<crc_state>(
+            checksums[0] ^ value(static_cast<crc_state>(init), samples[0].data(), samples[0].size()));
+        bool all = true;
+        for (std::size_t i = 1; all && i < samples.size(); ++i) {
+            all = (value(static_cast<crc_state>(init), samples[i].data(), samples[i].size()) ^ xorout) == checksums[i];
+        }
+        if (!all) {
+            continue;
+        }
+        if (!fit.found) {
+            fit = {true, static_cast<crc_state>(init), xorout, 0};
+        }
+        const std::uint32_t empty = value(static_cast<crc_state>(init), nullptr, 0) ^ xorout;
+        const std::uint32_t one = value(static_cast<crc_state>(init), &zero, 1) ^ xorout;
+        classes.push_back(empty << 16 | one);
+    }
+    std::sort(classes.begin(), classes.end());
+    fit.models = static_cast<std::uint32_t>(std::unique(classes.begin(), classes.end()) - classes.begin());
+    return fit;
+}
+
+// Samples of mixed lengths made by models of one's own, the search held to
+// the brute force over every initial value, in every order, for
+// polynomials with and without the factor x + 1; the model that made them
+// among the fits wherever its pair is the least that fits.
+TEST(crc_search_poly, agrees_with_trying_every_initial_value)
+{
+    std::mt19937 random(44);
+    const crc_parameters made_by[] = {
+        {0x8BB7, 0x1234, false, false, 0x0F0F}, {0x8BB7, 0x8001, true, true, 0x0000},
+        {0x2F15, 0xBEEF, true, false, 0x5555},  {0x2F15, 0x0003, false, true, 0xFFFF},
+        {0x1021, 0xF01F, false, false, 0xF01F}, // XMODEM's equal: (x + 1) divides it
+        {0x8005, 0x7777, true, true, 0x1111},   // (x + 1)^2 divides it
+    };
+    for (const std::vector<std::size_t>& lengths :
+         {std::vector<std::size_t>{3, 17, 40, 8}, std::vector<std::size_t>{9, 9, 9}, std::vector<std::size_t>{5, 30}}) {
+        for (const crc_parameters& p : made_by) {
+            crc_model* model = crc_new_model(p);
+            ASSERT_NE(model, nullptr);
+            std::vector<std::vector<unsigned char>> bytes;
+            std::vector<crc_state> checksums;
+            std::vector<crc_sample> samples;
+            for (const std::size_t length : lengths) {
+                bytes.push_back(random_bytes(random, length));
+                checksums.push_back(
+                    crc_finish(*model, crc_update(*model, crc_start(*model), bytes.back().data(), length)));
+            }
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                samples.push_back({bytes[i].data(), bytes[i].size(), checksums[i]});
+            }
+            crc_search_fit fits[CRC_SEARCH_FITS] = {};
+            const std::size_t found = crc_search_poly(samples, p.poly, p.refin, fits);
+            const crc_search_fit* fit = nullptr;
+            for (std::size_t k = 0; k < found; ++k) {
+                if (fits[k].parameters.refout == p.refout && !fits[k].swapped) {
+                    fit = &fits[k];
+                }
+            }
+            const brute_fit slow = brute_force(bytes, checksums, p);
+            ASSERT_TRUE(slow.found);
+            ASSERT_NE(fit, nullptr) << std::hex << p.poly << " " << lengths.size();
+            EXPECT_EQ(fit->parameters.init, slow.init) << std::hex << p.poly << " " << lengths.size();
+            EXPECT_EQ(fit->parameters.xorout, slow.xorout) << std::hex << p.poly << " " << lengths.size();
+            EXPECT_EQ(fit->models, slow.models) << std::hex << p.poly << " " << lengths.size();
+            crc_free_model(model);
+        }
+    }
+}
+
+// Where the lengths differ, a polynomial without the factor x + 1 has the
+// one model that made the samples; the checksums swapped, it is found as
+// swapped; random checksums fit no model of it.
+TEST(crc_search_poly, finds_the_maker_as_written_or_swapped_and_nothing_from_noise)
+{
+    std::mt19937 random(45);
+    const crc_parameters p{0x8BB7, 0x1234, true, false, 0x0F0F};
+    crc_model* model = crc_new_model(p);
+    ASSERT_NE(model, nullptr);
+    std::vector<std::vector<unsigned char>> bytes;
+    for (const std::size_t length : {4, 11, 64, 25}) {
+        bytes.push_back(random_bytes(random, length));
+    }
+    for (const bool swapped : {false, true}) {
+        std::vector<crc_sample> samples;
+        for (const auto& b : bytes) {
+            const crc_state crc = crc_finish(*model, crc_update(*model, crc_start(*model), b.data(), b.size()));
+            samples.push_back({b.data(), b.size(), swapped ? crc_swap(crc) : crc});
+        }
+        crc_search_fit fits[CRC_SEARCH_FITS] = {};
+        ASSERT_EQ(crc_search_poly(samples, p.poly, p.refin, fits), 1U);
+        EXPECT_TRUE(fits[0].parameters == p);
+        EXPECT_EQ(fits[0].swapped, swapped);
+        EXPECT_EQ(fits[0].models, 1U);
+        for (crc_sample& sample : samples) {
+            sample.checksum = static_cast<crc_state>(random());
+        }
+        EXPECT_EQ(crc_search_poly(samples, p.poly, p.refin, fits), 0U);
+        EXPECT_EQ(crc_search_poly(std::span(samples).first(1), p.poly, p.refin, fits), 0U);
+    }
+    crc_free_model(model);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 set -u
 # Every case, in the order they are listed below; CMake makes a test of each,
 # and fails to configure where this list and the case labels differ.
-CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive sum-models sum-frames"
+CASES="no-argument missing-file directory extra-arguments contents over-4gib wide-name fifo unsized endless full-output read-error sum-names sum-check sum-options sum-permission sum-jobs sum-ranges sum-over-4gib sum-recursive sum-models sum-frames sum-search"
 case_name=$1 program=$2 sum_program=$3
 shift 3
 emulator=("$@")
@@ -572,8 +572,8 @@ TABLE
     expect_sum "CRC-16/MODBUS: bytes swapped$eol" "" 0 --identify -j 3 swapped
     expect_sum "" "" 0 --identify --status modbus
     printf '0x1234  f1\n0x5678  f2\n' >made-up
-    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify made-up
-    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify modbus made-up
+    expect_sum "" "crc16sum: no catalogued model gives these checksums; --search tries every CRC-16$eol" 1 --identify made-up
+    expect_sum "" "crc16sum: no catalogued model gives these checksums; --search tries every CRC-16$eol" 1 --identify modbus made-up
     { cat modbus && printf '0x1234  gone\n' && printf 'CRC-16/ARC (f1) = 0x1234\n'; } >with-gone
     expect_sum "CRC-16/MODBUS: as written$eol" "$(said gone "No such file or directory")${eol}crc16sum: WARNING: 1 line is improperly formatted${eol}crc16sum: WARNING: 1 listed file could not be read$eol" \
         1 --identify with-gone
@@ -601,7 +601,7 @@ sum-frames)
     expect_sum "CRC-16/MODBUS: low byte first$eol" "" 0 --identify --appended --hex <appended
     expect_sum "CRC-16/MODBUS: low byte first$eol" "crc16sum: 01: too short to hold a checksum: one byte${eol}crc16sum: WARNING: 1 input is too short to hold a checksum$eol" \
         1 --identify --appended --hex '01 03 00 00 00 0A C5 CD' 01
-    expect_sum "" "crc16sum: no catalogued model gives these checksums$eol" 1 --identify --appended --hex '01 03 00 00 00 0A 00 00'
+    expect_sum "" "crc16sum: no catalogued model gives these checksums; --search tries every CRC-16$eol" 1 --identify --appended --hex '01 03 00 00 00 0A 00 00'
     # Every model's check value, its nine digits given as hex; appended in
     # the order its line of --list-models gives (refout), and the other way.
     digits_hex='31 32 33 34 35 36 37 38 39'
@@ -714,6 +714,78 @@ TABLE
         1 --appended --endian=middle f
     printf '01\n02\n' >two-lines
     expect_sum "" "crc16sum: the --raw option takes one input, not several$try" 1 --raw --hex <two-lines ;;
+sum-search)
+    try="${eol}Try 'crc16sum --help' for more information.$eol"
+    # Four samples of mixed lengths, each model's checksums made by -a with
+    # its parameters: every model is found, as written, from a list, in
+    # each of the four orders; swapped, from the same list swapped. A
+    # polynomial divisible by x + 1 (0x1021) has two pairs of initial value
+    # and final XOR that give the same checksums everywhere: the one with the
+    # smaller initial value is named, once.
+    for length in 7 20 33 58; do pattern $((length * 3)) | tail -c $length >"s$length"; done
+    while IFS='|' read -r made named; do
+        "${crc16sum[@]}" -a "$made" --untagged s7 s20 s33 s58 >list || fail "-a $made: $(cat list)"
+        sed 's/^0x\(..\)\(..\)/0x\2\1/' list >swapped
+        expect_sum "width=16 $named: as written$eol" "" 0 --identify --search list
+        expect_sum "width=16 $named: bytes swapped$eol" "" 0 --identify --search -j 1 swapped
+    done <<'TABLE'
+poly=0x2F15 init=0x1234 refin=false refout=false xorout=0x0F0F|poly=0x2F15 init=0x1234 refin=false refout=false xorout=0x0F0F check=0xBF1B residue=0x02AA
+poly=0x6F63 init=0xBEEF refin=true refout=true xorout=0x0000|poly=0x6F63 init=0xBEEF refin=true refout=true xorout=0x0000 check=0xD6A6 residue=0x0000
+poly=0x2F15 init=0x00FF refin=true refout=false xorout=0xFFFF|poly=0x2F15 init=0x00FF refin=true refout=false xorout=0xFFFF check=0x29FC
+poly=0x8BB7 init=0x4321 refin=false refout=true xorout=0x5A5A|poly=0x8BB7 init=0x4321 refin=false refout=true xorout=0x5A5A check=0xCBBF
+poly=0x1021 init=0xF0F0 refin=false refout=false xorout=0x1234|poly=0x1021 init=0x00EF refin=false refout=false xorout=0xE22B check=0x7A13 residue=0xE3D9
+TABLE
+    # The check value the line names is the model's own.
+    printf 123456789 >digits
+    expect_sum "0xBF1B  digits$eol" "" 0 -a "poly=0x2F15 init=0x1234 refin=false refout=false xorout=0x0F0F" digits
+    # Frames and files that carry their checksum, in the model's byte order
+    # and the other: each named by how it is stored.
+    made="poly=0x6F63 init=0xBEEF refin=true refout=true xorout=0x0000"
+    named="width=16 poly=0x6F63 init=0xBEEF refin=true refout=true xorout=0x0000 check=0xD6A6 residue=0x0000"
+    frames=() reversed=()
+    for length in 7 20 33 58; do
+        data=$(od -An -v -tx1 "s$length" | tr -d '\n')
+        "${crc16sum[@]}" -a "$made" --raw "s$length" >raw || fail "--raw s$length"
+        stored=$(od -An -tx1 raw)
+        frames+=("$(echo $data $stored)")
+        reversed+=("$(echo $data $(echo $stored | awk '{ print $2, $1 }'))")
+        cp "s$length" "f$length" && cat raw >>"f$length"
+    done
+    expect_sum "$named: low byte first$eol" "" 0 --identify --search --appended --hex "${frames[@]}"
+    expect_sum "$named: high byte first$eol" "" 0 --identify --search --appended --hex "${reversed[@]}"
+    printf '%s\n' "${frames[@]}" >frame-lines
+    expect_sum "$named: low byte first$eol" "" 0 --identify --search --appended --hex <frame-lines
+    expect_sum "$named: low byte first$eol" "" 0 --identify --search --appended f7 f20 f33 f58
+    # Samples of one length leave every initial value: the one of 0x0000
+    # is named, and standard error says how many pairs fit, and why.
+    for n in 1 2 3 4; do pattern $((n * 20)) | tail -c 16 >"e$n"; done
+    "${crc16sum[@]}" -a "poly=0x2F15 init=0x1234 refin=false refout=false xorout=0x0F0F" --untagged e1 e2 e3 e4 >same
+    expect_sum "width=16 poly=0x2F15 init=0x0000 refin=false refout=false xorout=0x3520 check=0x97F1 residue=0x8CDF: as written$eol" \
+        "crc16sum: poly=0x2F15 refin=false refout=false: 65536 pairs of init and xorout give these checksums, the smallest init named; samples of other lengths would tell them apart$eol" \
+        0 --identify --search same
+    # Two samples leave many models: the first 16 named, all counted, status 1.
+    head -n 2 list >two
+    "${crc16sum[@]}" --identify --search two >out 2>err
+    status=$?
+    [ $status = 1 ] || fail "two samples: status $status"
+    [ "$(wc -l <out)" = 16 ] || fail "two samples: $(wc -l <out) lines"
+    grep -Eq '^crc16sum: [0-9]+ models give these checksums, the first 16 named; more samples are needed to tell them apart.?$' err ||
+        fail "two samples: $(cat err)"
+    # Made-up checksums of five files: no CRC-16 gives them.
+    printf '0x1234  s7\n0x5678  s20\n0x9ABC  s33\n0xDEF0  s58\n0x1111  digits\n' >noise
+    expect_sum "" "crc16sum: no CRC-16 gives these checksums$eol" 1 --identify --search noise
+    expect_sum "" "crc16sum: no catalogued model gives these checksums; --search tries every CRC-16$eol" 1 --identify noise
+    # A catalogued model answers as without --search; what --debug says.
+    "${crc16sum[@]}" -a MODBUS --untagged s7 s20 s33 >modbus
+    expect_sum "CRC-16/MODBUS: as written$eol" "" 0 --identify --search modbus
+    "${crc16sum[@]}" --identify --search --debug list >out 2>err || fail "--debug: $(cat err)"
+    grep -q '^crc16sum: search: 32768 polynomials tried in both input orders, over 4 samples of 118 bytes in all' err ||
+        fail "--debug: $(cat err)"
+    # Usage errors: one sample; --search alone.
+    head -n 1 list >one
+    expect_sum "" "crc16sum: --search needs the checksums of two inputs at least to tell models apart$try" 1 \
+        --identify --search one
+    expect_sum "" "crc16sum: the --search option is meaningful only with --identify$try" 1 --search s7 ;;
 *)
     echo "unknown case $case_name"
     exit 2 ;;

@@ -11,6 +11,7 @@
 #include "identify.hpp"
 #include "jobs.hpp"
 #include "options.hpp"
+#include "search.hpp"
 #include "walk.hpp"
 
 namespace {
@@ -40,7 +41,7 @@ std::string described(const command_line& line)
         {opts.check, "check"},       {opts.zero, "zero"},     {opts.quiet, "quiet"},         {opts.status, "status"},
         {opts.warn, "warn"},         {opts.strict, "strict"}, {opts.ignore_missing, "ig"},   {opts.recursive, "rec"},
         {opts.identify, "identify"}, {opts.debug, "debug"},   {opts.tag_given, "tag-given"}, {opts.hex, "hex"},
-        {opts.appended, "appended"}, {opts.raw, "raw"},
+        {opts.appended, "appended"}, {opts.raw, "raw"},       {opts.search, "search"},
     };
     for (const auto& [set, name] : flags) {
         text += set ? std::string(name) + " " : "";
@@ -122,6 +123,7 @@ TEST(parse_command_line, every_option_short_long_abbreviated_and_with_its_value)
         {{"--tag", "--untagged", "--tag", "--untagged"}, "tag-given untagged []"},
         {{"--identify", "l"}, "identify [l]"},
         {{"--id", "--quiet", "--untagged", "l"}, "quiet identify untagged [l]"},
+        {{"--identify", "--se", "l"}, "identify search [l]"},
         {{"--debug", "f"}, "debug [f]"},
         {{"--de", "f"}, "debug [f]"},
     });
@@ -174,8 +176,9 @@ TEST(parse_command_line, every_usage_error_in_its_words)
         {{"-zj"}, "error: option '-j' requires an argument"},
         {{"--jobs"}, "error: option '--jobs' requires an argument"},
         {{"--al"}, "error: option '--algorithm' requires an argument"},
-        {{"--s", "f"}, "error: option '--s' is ambiguous; possibilities: '--status' '--strict'"},
+        {{"--s", "f"}, "error: option '--s' is ambiguous; possibilities: '--search' '--status' '--strict'"},
         {{"--i=1"}, "error: option '--i' is ambiguous; possibilities: '--identify' '--ignore-missing'"},
+        {{"--search", "f"}, "error: the --search option is meaningful only with --identify"},
         {{"-j", "0"}, "error: invalid number of jobs: '0'"},
         {{"-j1025"}, "error: invalid number of jobs: '1025'"},
         {{"--jobs=+1"}, "error: invalid number of jobs: '+1'"},
@@ -438,6 +441,73 @@ TEST(take_bytes, holds_back_the_last_two_bytes_in_any_pieces)
             }
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// How many samples, shortest first, the whole search reads.
+TEST(searched_count, as_many_as_the_bytes_hold_and_two_at_least)
+{
+    const struct {
+        std::vector<std::size_t> lengths;
+        std::uint64_t most;
+        std::size_t want;
+    } cases[] = {
+        {{}, 100, 0},          {{5}, 100, 1},
+        {{5, 10, 20}, 100, 3}, {{5, 10, 20, 70}, 100, 3},
+        {{5, 10, 85}, 100, 3}, {{200, 300, 400}, 100, 2},
+        {{0, 0, 0}, 0, 3},     {{1, 1, 1}, 0, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(searched_count(c.lengths, c.most), c.want) << c.lengths.size() << " " << c.most;
+    }
+    // By default, 4 MiB.
+    EXPECT_EQ(searched_count(std::vector<std::size_t>{1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20}), 4U);
+    EXPECT_EQ(searched_count(std::vector<std::size_t>{1, 1 << 20, 1 << 20, 1 << 20, 1 << 20}), 4U);
+}
+
+// The samples a model of one's own made: the two shortest alone leave
+// many models; held to the rest too, only the maker is left, on any number
+// of jobs, the same as where every sample is searched.
+TEST(search_models, what_fits_the_shortest_is_held_to_the_rest)
+{
+    const crc_parameters maker{0x3D65, 0x0BAD, true, true, 0x00FF}; // outside the catalogue
+    crc_model* model = crc_new_model(maker);
+    ASSERT_NE(model, nullptr);
+    std::vector<std::vector<unsigned char>> bytes;
+    std::vector<crc_sample> samples;
+    for (const std::size_t length : {300, 6, 41, 150}) {
+        std::vector<unsigned char> b(length);
+        for (std::size_t i = 0; i < length; ++i) {
+            b[i] = static_cast<unsigned char>(i * 37 + length);
+        }
+        bytes.push_back(std::move(b));
+    }
+    for (const auto& b : bytes) {
+        samples.push_back(
+            {b.data(), b.size(), crc_finish(*model, crc_update(*model, crc_start(*model), b.data(), b.size()))});
+    }
+    crc_free_model(model);
+    output out;
+    const search_result two = search_models(std::span(samples), 1, out, false, 0);
+    EXPECT_EQ(two.searched, 2U);
+    EXPECT_GT(two.survivors, 16U);
+    ASSERT_EQ(two.fits.size(), 1U);
+    EXPECT_TRUE(two.fits[0].parameters == maker);
+    EXPECT_FALSE(two.fits[0].swapped);
+    EXPECT_EQ(two.fits[0].models, 1U);
+    for (const std::size_t jobs : {1, 3}) {
+        const search_result all = search_models(std::span(samples), jobs, out, false);
+        EXPECT_EQ(all.searched, 4U);
+        EXPECT_EQ(all.survivors, 0U);
+        ASSERT_EQ(all.fits.size(), 1U);
+        EXPECT_TRUE(all.fits[0].parameters == maker);
+    }
+    EXPECT_EQ(fit_line(two.fits[0], false),
+              "width=16 poly=0x3D65 init=0x0BAD refin=true refout=true xorout=0x00FF "
+              "check=0x807D residue=0x74F0: as written");
 }
 
 } // namespace

@@ -43,11 +43,13 @@ constexpr crc_state crc_swap(crc_state value) { return static_cast<crc_state>((v
 // - Normal: the same, from n times 256, with "shift left by one, and XOR in
 //   the polynomial when the bit shifted out was 1"; each entry then has its
 //   two bytes swapped, so that both orders take the same step.
+// The step is linear, so only the eight entries of one bit each take those
+// rounds; every other entry is the XOR of the entries of its bits.
 constexpr crc_lookup crc_make_table(crc_state poly, bool reflected)
 {
     crc_lookup table{};
     const unsigned backwards = crc_reflect(poly);
-    for (unsigned n = 0; n < 256; ++n) {
+    for (unsigned n = 1; n < 256; n <<= 1) {
         unsigned value = reflected ? n : n << 8;
         for (int round = 0; round < 8; ++round) {
             if (reflected) {
@@ -57,6 +59,12 @@ constexpr crc_lookup crc_make_table(crc_state poly, bool reflected)
             }
         }
         table[n] = reflected ? static_cast<crc_state>(value) : crc_swap(static_cast<crc_state>(value));
+    }
+    for (unsigned n = 3; n < 256; ++n) {
+        const unsigned lowest = n & (0U - n);
+        if (n != lowest) {
+            table[n] = static_cast<crc_state>(table[n ^ lowest] ^ table[lowest]);
+        }
     }
     return table;
 }
