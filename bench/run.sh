@@ -23,6 +23,10 @@
 # bench/run.sh frames [BUILD_DIR] [ROUNDS] times crc16sum --hex against
 # xxd -r -p (see frames below; needs xxd).
 #
+# bench/run.sh search [BUILD_DIR] [ROUNDS] times crc16sum --identify --search
+# on frames, on files that carry their checksum and on samples of several
+# sizes, by the engine in use and by the table (see search below).
+#
 # bench/run.sh reads [BUILD_DIR] [ROUNDS] times crc16sum's reads of a large
 # file against mapping it, and, as root, the sequential hint from the disk
 # (see reads below).
@@ -246,6 +250,69 @@ frames() {
     printf 'a 64 MiB hex line: crc16sum --hex median %.3f s, xxd -r -p | crc16sum median %.3f s; ratio per round %s\n' \
         "$(cut -d ' ' -f 1 "$work/pair2" | median)" "$(cut -d ' ' -f 2 "$work/pair2" | median)" "$(spread "$work/r" %.3f)"
 }
+
+# search BUILD_DIR: crc16sum --identify --search of a model outside the
+# catalogue, by the engine in use and with the table forced, in interleaved
+# rounds, medians: eight frames of 8 to 64 bytes in hex with their checksums
+# appended; three files of about 1 MiB, each carrying its checksum; and, with one
+# job, four samples in a list at each of several sizes, whose time over
+# the 65,536 polynomials and input orders is the cost of each, against the
+# bytes it reads.
+search() {
+    local sum made named length frames=() out_file answer
+    sum=$(realpath "$1/sum/crc16sum")
+    made="poly=0x6F63 init=0xBEEF refin=true refout=true xorout=0x0000"
+    named="width=16 $made check=0xD6A6 residue=0x0000: low byte first"
+    mkdir "$work/search" && cd "$work/search"
+    for length in 8 16 24 32 40 48 56 64; do
+        head -c "$length" /dev/urandom >"frame$length"
+        frames+=("$(echo $(od -An -v -tx1 "frame$length") $("$sum" -a "$made" --raw "frame$length" | od -An -tx1))")
+    done
+    printf '%s\n' "${frames[@]}" >frames.txt
+    # Of three lengths, for the initial value to show.
+    for i in 1 2 3; do
+        head -c $(((1 << 20) - 2 - i)) /dev/urandom >"file$i" && "$sum" -a "$made" --raw "file$i" >>"file$i"
+    done
+    for answer in "$("$sum" --identify --search --appended --hex <frames.txt)" \
+        "$(CRC16SUM_ENGINE=table "$sum" --identify --search --appended file1 file2 file3)"; do
+        [ "$answer" = "$named" ] || { echo "search: the answer was '$answer', not '$named'"; return 1; }
+    done
+    : >frames.pair && : >files.pair
+    for _ in $(seq "$rounds"); do
+        echo "$(one_run "$sum --identify --search --appended --hex < frames.txt") $(one_run "CRC16SUM_ENGINE=table $sum --identify --search --appended --hex < frames.txt")" >>frames.pair
+    done
+    for _ in $(seq "$(( (rounds + 2) / 3 ))"); do
+        echo "$(one_run -N "$sum --identify --search --appended file1 file2 file3") $(one_run -N "env CRC16SUM_ENGINE=table $sum --identify --search --appended file1 file2 file3")" >>files.pair
+    done
+    printf 'eight frames of 8 to 64 bytes: median %.3f s, with the table forced %.3f s\n' \
+        "$(cut -d ' ' -f 1 frames.pair | median)" "$(cut -d ' ' -f 2 frames.pair | median)"
+    printf 'three files of 1 MiB: median %.2f s, with the table forced %.2f s\n' \
+        "$(cut -d ' ' -f 1 files.pair | median)" "$(cut -d ' ' -f 2 files.pair | median)"
+    "$sum" --identify --search --debug --appended file1 2>&1 >/dev/null | sed -n 's/^crc16sum: engine: /engine in use: /p'
+    echo "one job, four samples: bytes in all, then microseconds for each polynomial and input order, by the engine in use and by the table"
+    for length in 16 256 4096 65536; do
+        : >"list$length"
+        for i in 1 2 3 4; do
+            head -c $((length + i)) /dev/urandom >"sample$length.$i"
+            "$sum" -a "$made" --untagged "sample$length.$i" >>"list$length"
+        done
+        : >sizes.pair
+        for _ in $(seq "$(( (rounds + 2) / 3 ))"); do
+            echo "$(one_run -N "$sum -j 1 --identify --search list$length") $(one_run -N "env CRC16SUM_ENGINE=table $sum -j 1 --identify --search list$length")" >>sizes.pair
+        done
+        printf '%8d bytes: %8.2f us, table %8.2f us\n' $((4 * length + 10)) \
+            "$(cut -d ' ' -f 1 sizes.pair | median | awk '{print $1 * 1e6 / 65536}')" \
+            "$(cut -d ' ' -f 2 sizes.pair | median | awk '{print $1 * 1e6 / 65536}')"
+    done
+    cd - >/dev/null
+}
+
+if [ "${1:-}" = search ]; then
+    rounds=${3:-9}
+    machine
+    search "${2:-build/release}"
+    exit 0
+fi
 
 if [ "${1:-}" = frames ]; then
     rounds=${3:-11}
