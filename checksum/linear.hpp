@@ -76,7 +76,8 @@ constexpr void crc_system_add_product(crc_system& system, crc_state poly, crc_st
     crc_state column = factor;
     for (unsigned j = 0; j < 16; ++j) {
         columns[j] = column;
-        column = static_cast<crc_state>((column << 1) ^ ((column & 0x8000U) != 0 ? poly : 0U)); // times x
+        column = static_cast<crc_state>((unsigned{column} << 1U) ^
+                                        ((column & 0x8000U) != 0 ? unsigned{poly} : 0U)); // times x
     }
     for (unsigned k = 0; k < 16; ++k) {
         std::uint32_t row = 0;

@@ -116,12 +116,14 @@ search_result search_models(std::span<const crc_sample> samples, std::size_t job
     std::stable_sort(shortest.begin(), shortest.end(),
                      [](const crc_sample& a, const crc_sample& b) { return a.length < b.length; });
     std::vector<std::size_t> lengths;
+    lengths.reserve(shortest.size());
     for (const crc_sample& sample : shortest) {
         lengths.push_back(sample.length);
     }
     search_result result;
     result.searched = searched_count(lengths, most);
     std::vector<search_task> every;
+    every.reserve(0x10000);
     for (unsigned poly = 1; poly < 0x10000; poly += 2) {
         for (const bool refin : {false, true}) {
             every.push_back({static_cast<crc_state>(poly), refin});
@@ -170,6 +172,7 @@ identify_outcome report_search(const options& opts, output& out, const identify_
         return identify_outcome::too_few_samples;
     }
     std::vector<crc_sample> samples;
+    samples.reserve(verdict.samples.size());
     for (const identify_sample& sample : verdict.samples) {
         samples.push_back({sample.bytes.data(), sample.bytes.size(), sample.checksum});
     }

@@ -738,7 +738,8 @@ TEST(crc_system, solves_reduces_and_finds_each_least_solution)
             EXPECT_EQ(least, c.least) << c.rows.size();
             // It solves every row.
             for (const std::uint32_t row : c.rows) {
-                EXPECT_EQ(std::popcount(row & least & 0xFFFFU) % 2U, (row >> 16) & 1U) << std::hex << row;
+                EXPECT_EQ(static_cast<unsigned>(std::popcount(row & least & 0xFFFFU)) % 2U, (row >> 16) & 1U)
+                    << std::hex << row;
             }
         }
     }
@@ -870,7 +871,7 @@ TEST(crc_search_poly, finds_the_maker_as_written_or_swapped_and_nothing_from_noi
     crc_model* model = crc_new_model(p);
     ASSERT_NE(model, nullptr);
     std::vector<std::vector<unsigned char>> bytes;
-    for (const std::size_t length : {4, 11, 64, 25}) {
+    for (const std::size_t length : {std::size_t{4}, std::size_t{11}, std::size_t{64}, std::size_t{25}}) {
         bytes.push_back(random_bytes(random, length));
     }
     for (const bool swapped : {false, true}) {

@@ -478,13 +478,14 @@ TEST(search_models, what_fits_the_shortest_is_held_to_the_rest)
     ASSERT_NE(model, nullptr);
     std::vector<std::vector<unsigned char>> bytes;
     std::vector<crc_sample> samples;
-    for (const std::size_t length : {300, 6, 41, 150}) {
+    for (const std::size_t length : std::vector<std::size_t>{300, 6, 41, 150}) {
         std::vector<unsigned char> b(length);
         for (std::size_t i = 0; i < length; ++i) {
             b[i] = static_cast<unsigned char>(i * 37 + length);
         }
         bytes.push_back(std::move(b));
     }
+    samples.reserve(bytes.size());
     for (const auto& b : bytes) {
         samples.push_back(
             {b.data(), b.size(), crc_finish(*model, crc_update(*model, crc_start(*model), b.data(), b.size()))});
@@ -498,7 +499,7 @@ TEST(search_models, what_fits_the_shortest_is_held_to_the_rest)
     EXPECT_TRUE(two.fits[0].parameters == maker);
     EXPECT_FALSE(two.fits[0].swapped);
     EXPECT_EQ(two.fits[0].models, 1U);
-    for (const std::size_t jobs : {1, 3}) {
+    for (const std::size_t jobs : std::vector<std::size_t>{1, 3}) {
         const search_result all = search_models(std::span(samples), jobs, out, false);
         EXPECT_EQ(all.searched, 4U);
         EXPECT_EQ(all.survivors, 0U);
