@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The library as its users meet it: doc/library.md's C example built against
+# a fresh install three ways (CMake's find_package, pkg-config, and the
+# static library with cc alone), and its Python example run by ctypes, each
+# printing what the page says; and the shared library's interface held to
+# the baseline in library/crc16.abi.
+# usage: library.sh CASE SOURCE_DIR BUILD_DIR SHARED_LIBRARY   (exit 77: the case cannot run here)
+set -u
+CASES="consumers ctypes abi"
+case_name=$1 source_dir=$2 build_dir=$3 shared=$4
+. "$(dirname "$0")/lib.sh"
+use_temp_folder library
+cd "$work" || exit 1
+
+skip() {
+    echo "skipped: $1"
+    exit 77
+}
+
+# block LANGUAGE N: the Nth block of doc/library.md fenced as LANGUAGE.
+block() {
+    awk -v language="$1" -v wanted="$2" '
+        /^```/ && inside { inside = 0; next }
+        $0 == "```" language { count++; inside = (count == wanted); next }
+        inside { print }' "$source_dir/doc/library.md"
+}
+
+# same_output WHAT WANT: the file out holds WANT and a newline.
+same_output() {
+    [ "$(cat out)" = "$2" ] || fail "$1 printed '$(cat out)', not '$2'"
+}
+
+case $case_name in
+consumers)
+    for tool in cc pkg-config; do
+        command -v "$tool" >/dev/null || skip "no $tool on this host"
+    done
+    cmake --install "$build_dir" --prefix "$work/prefix" --component plain_library >install.log &&
+        cmake --install "$build_dir" --prefix "$work/prefix" --component plain_development >>install.log ||
+        { cat install.log; exit 1; }
+    block c 1 >checks.c
+    want=$(block text 1)
+    export PKG_CONFIG_PATH
+    PKG_CONFIG_PATH=$(dirname "$(find "$work/prefix" -name crc16.pc)")
+    libdir=$(pkg-config --variable=libdir crc16)
+
+    mkdir by-cmake && block cmake 1 >by-cmake/CMakeLists.txt && cp checks.c by-cmake/
+    cmake -S by-cmake -B by-cmake/build -DCMAKE_PREFIX_PATH="$work/prefix" >cmake.log 2>&1 &&
+        cmake --build by-cmake/build >>cmake.log 2>&1 || { cat cmake.log; fail "find_package(crc16): no build"; }
+    by-cmake/build/checks >out && same_output "built by find_package(crc16)" "$want"
+    require "find_package(crc16): the shared library" "\\[libcrc16\\.so\\.1\\]" "$(readelf -d by-cmake/build/checks)"
+
+    eval "cc -o by-pkg-config checks.c $(block sh 1 | sed 's/^cc -o checks checks\.c //')" ||
+        fail "pkg-config: no build"
+    LD_LIBRARY_PATH=$libdir ./by-pkg-config >out && same_output "built by pkg-config" "$want"
+
+    eval "cc -o static checks.c $(block sh 2 | sed 's/^cc -o checks checks\.c //')" || fail "cc with libcrc16.a: no build"
+    ./static >out && same_output "linked with the static library" "$want"
+    readelf -d static | grep -E 'NEEDED.*(crc16|stdc\+\+)' && fail "the static consumer needs the libraries above"
+    ;;
+ctypes)
+    command -v python3 >/dev/null || skip "no python3 on this host"
+    block python 1 >checks.py
+    CRC16_LIBRARY=$shared python3 checks.py >out 2>err || fail "the Python example failed: $(cat err)"
+    same_output "the Python example" "$(block text 2)"
+    ;;
+abi)
+    command -v abidiff >/dev/null || skip "no abidiff on this host (Debian's abigail-tools)"
+    baseline=$source_dir/library/crc16.abi
+    abidiff --no-added-syms "$baseline" "$shared" >report ||
+        fail "the interface differs from library/crc16.abi: $(cat report)"
+    abidiff "$baseline" "$shared" >report || fail "the interface has calls that library/crc16.abi lacks: $(cat report)"
+    # The check must see a changed signature: the baseline with
+    # crc16_checksum's length an int, not a size_t, is another interface.
+    int=$(sed -n "s/.*<type-decl name='int' .* id='\([^']*\)'.*/\1/p" "$baseline" | head -n 1)
+    sed "/function-decl name='crc16_checksum'/,/<\/function-decl>/s/type-id='[^']*' name='length'/type-id='$int' name='length'/" \
+        "$baseline" >mutant.abi
+    cmp -s mutant.abi "$baseline" && fail "no mutant made of library/crc16.abi"
+    abidiff mutant.abi "$shared" >report && fail "abidiff sees no change in crc16_checksum's signature"
+    ;;
+esac
+finish
