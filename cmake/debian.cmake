@@ -37,6 +37,11 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CRC16_DEB_ARCH})
 # against. Each is made of the install components of one group
 # (cmake/cpack_generators.cmake), and carries the copyright file and the
 # changelog in its own folder.
+# The folder of the target's architecture, as Debian names it
+# (/usr/lib/aarch64-linux-gnu), asked of dpkg-dev: a cross compiler does not
+# always say it.
+execute_process(COMMAND dpkg-architecture -a${CRC16_DEB_ARCH} -qDEB_HOST_MULTIARCH
+  OUTPUT_VARIABLE CRC16_DEB_MULTIARCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME crc16)
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME libcrc16-1)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libcrc16-dev)

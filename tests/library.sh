@@ -35,29 +35,42 @@ consumers)
     for tool in cc pkg-config; do
         command -v "$tool" >/dev/null || skip "no $tool on this host"
     done
-    cmake --install "$build_dir" --prefix "$work/prefix" --component plain_library >install.log &&
-        cmake --install "$build_dir" --prefix "$work/prefix" --component plain_development >>install.log ||
-        { cat install.log; exit 1; }
     block c 1 >checks.c
     want=$(block text 1)
-    export PKG_CONFIG_PATH
-    PKG_CONFIG_PATH=$(dirname "$(find "$work/prefix" -name crc16.pc)")
-    libdir=$(pkg-config --variable=libdir crc16)
+    # The plain install, and the .tar.gz's layout, with the static library alone.
+    for variant in plain archive; do
+        prefix=$work/$variant
+        components=("${variant}_development")
+        [ $variant = archive ] || components+=("${variant}_library")
+        for component in "${components[@]}"; do
+            cmake --install "$build_dir" --prefix "$prefix" --component "$component" >install.log ||
+                { cat install.log; exit 1; }
+        done
+        export PKG_CONFIG_PATH
+        PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name crc16.pc)")
+        libdir=$(pkg-config --variable=libdir crc16)
 
-    mkdir by-cmake && block cmake 1 >by-cmake/CMakeLists.txt && cp checks.c by-cmake/
-    cmake -S by-cmake -B by-cmake/build -DCMAKE_PREFIX_PATH="$work/prefix" >cmake.log 2>&1 &&
-        cmake --build by-cmake/build >>cmake.log 2>&1 || { cat cmake.log; fail "find_package(crc16): no build"; }
-    by-cmake/build/checks >out && same_output "built by find_package(crc16)" "$want"
-    readelf -d by-cmake/build/checks >needed
-    require "find_package(crc16): the shared library" "\\[libcrc16\\.so\\.1\\]" "$(cat needed)"
+        mkdir "$variant-by-cmake" && block cmake 1 >"$variant-by-cmake/CMakeLists.txt" && cp checks.c "$variant-by-cmake/"
+        cmake -S "$variant-by-cmake" -B "$variant-by-cmake/build" -DCMAKE_PREFIX_PATH="$prefix" >cmake.log 2>&1 &&
+            cmake --build "$variant-by-cmake/build" >>cmake.log 2>&1 || { cat cmake.log; fail "$variant: find_package(crc16): no build"; }
+        "$variant-by-cmake/build/checks" >out && same_output "$variant: built by find_package(crc16)" "$want"
+        readelf -d "$variant-by-cmake/build/checks" >needed
+        if [ $variant = plain ]; then
+            require "find_package(crc16): the shared library" "\\[libcrc16\\.so\\.1\\]" "$(cat needed)"
+        else
+            grep -F libcrc16 needed && fail "$variant: find_package(crc16) gave a shared library where there is none"
+        fi
 
-    eval "cc -o by-pkg-config checks.c $(block sh 1 | sed 's/^cc -o checks checks\.c //')" ||
-        fail "pkg-config: no build"
-    LD_LIBRARY_PATH=$libdir ./by-pkg-config >out && same_output "built by pkg-config" "$want"
+        eval "cc -o $variant-by-pkg-config checks.c $(block sh 1 | sed 's/^cc -o checks checks\.c //')" ||
+            fail "$variant: pkg-config: no build"
+        LD_LIBRARY_PATH=$libdir "./$variant-by-pkg-config" >out && same_output "$variant: built by pkg-config" "$want"
 
-    eval "cc -o static checks.c $(block sh 2 | sed 's/^cc -o checks checks\.c //')" || fail "cc with libcrc16.a: no build"
-    ./static >out && same_output "linked with the static library" "$want"
-    readelf -d static | grep -E 'NEEDED.*(crc16|stdc\+\+)' && fail "the static consumer needs the libraries above"
+        eval "cc -o $variant-static checks.c $(block sh 2 | sed 's/^cc -o checks checks\.c //')" ||
+            fail "$variant: cc with libcrc16.a: no build"
+        "./$variant-static" >out && same_output "$variant: linked with the static library" "$want"
+        readelf -d "$variant-static" | grep -E 'NEEDED.*(crc16|stdc\+\+)' &&
+            fail "$variant: the static consumer needs the libraries above"
+    done
     ;;
 ctypes)
     command -v python3 >/dev/null || skip "no python3 on this host"
