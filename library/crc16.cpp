@@ -60,6 +60,13 @@ crc_state unfinished(const crc_model& model, crc_state checksum)
     return static_cast<crc_state>(crc_finish(model, static_cast<crc_state>(checksum ^ xorout)) ^ xorout);
 }
 
+// The state after `length` bytes at `data`; the state as it is where there
+// are none, whatever `data` is.
+crc_state taken(const crc_model& model, crc_state crc, const void* data, size_t length)
+{
+    return length == 0 ? crc : crc_update(model, crc, static_cast<const unsigned char*>(data), length);
+}
+
 } // namespace
 
 extern "C" {
@@ -163,9 +170,7 @@ int crc16_update(const crc16_model* model, uint16_t* state, const void* data, si
     if (model == nullptr || state == nullptr || (data == nullptr && length != 0)) {
         return CRC16_NULL_ARGUMENT;
     }
-    if (length != 0) {
-        *state = crc_update(*engine_model(model), *state, static_cast<const unsigned char*>(data), length);
-    }
+    *state = taken(*engine_model(model), *state, data, length);
     return CRC16_OK;
 }
 
@@ -184,11 +189,7 @@ int crc16_checksum(const crc16_model* model, const void* data, size_t length, ui
         return CRC16_NULL_ARGUMENT;
     }
     const crc_model& m = *engine_model(model);
-    crc_state state = crc_start(m);
-    if (length != 0) {
-        state = crc_update(m, state, static_cast<const unsigned char*>(data), length);
-    }
-    *checksum = crc_finish(m, state);
+    *checksum = crc_finish(m, taken(m, crc_start(m), data, length));
     return CRC16_OK;
 }
 
