@@ -6,7 +6,8 @@
 # unshare -r), an .rpm and a .deb that rpmlint and lintian pass.
 # usage: package_check.sh CPACK_CONFIG PACKAGE_DIR CHANGELOG
 # Tools, where set: CRC16_LINTIAN, CRC16_RPMLINT, and CRC16_EMULATOR, the
-# static emulator of a cross-built program.
+# static emulator of a cross-built program; CRC16_BUILT_BY_CLANG, where
+# clang built them.
 set -u
 config=$1 package_dir=$2 changelog=$3 lintian=${CRC16_LINTIAN:-} rpmlint=${CRC16_RPMLINT:-}
 . "$(dirname "$0")/lib.sh"
@@ -132,6 +133,10 @@ if [ -n "$lintian" ]; then
         report=$("$lintian" --display-info --fail-on error,warning "$deb" 2>/dev/null) ||
             fail "lintian reports errors or warnings on $package"
         echo "$report"
+        # clang cannot fortify snprintf (glibc's checked form needs GCC's
+        # __va_arg_pack), which is all the shared library could have fortified.
+        [ -n "${CRC16_BUILT_BY_CLANG:-}" ] && [ "$package" = libcrc16-1 ] &&
+            report=$(grep -v ': hardening-no-fortify-functions ' <<<"$report")
         grep -q 'hardening-' <<<"$report" && fail "lintian reports missing hardening on $package"
         case $package in
         crc16) ;;
