@@ -1,7 +1,9 @@
 /* The library's C interface, compiled as C and linked against the shared
  * library (the DLL on Windows): its error cases, the catalogue through it,
- * and each way of taking bytes held to the one-call form. */
+ * each way of taking bytes held to the one-call form, and threads that make
+ * the first calls at once. */
 #include <ctype.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -204,8 +206,44 @@ static void parameter_form(void)
     crc16_free(own);
 }
 
+enum { THREADS = 4, MODELS_AT_MOST = 64 };
+
+/* The check value of every model of the catalogue, into `sums`. */
+static void* check_values(void* sums)
+{
+    size_t i;
+    for (i = 0; i < crc16_catalogue_size() && i < MODELS_AT_MOST; ++i) {
+        if (crc16_checksum(crc16_catalogue_model(i), DIGITS, 9, (uint16_t*)sums + i) != CRC16_OK) {
+            ((uint16_t*)sums)[i] = 0;
+        }
+    }
+    return NULL;
+}
+
+/* Threads that start before anything has taken bytes, and so choose the
+ * engine at once, all get the same checksums as one thread alone. */
+static void threads(void)
+{
+    static uint16_t sums[THREADS + 1][MODELS_AT_MOST];
+    pthread_t started[THREADS];
+    int t, i;
+    for (t = 0; t < THREADS; ++t) {
+        check(pthread_create(&started[t], NULL, check_values, sums[t]) == 0, "a thread starts", "");
+    }
+    for (t = 0; t < THREADS; ++t) {
+        check(pthread_join(started[t], NULL) == 0, "a thread ends", "");
+    }
+    check_values(sums[THREADS]);
+    for (t = 0; t < THREADS; ++t) {
+        for (i = 0; i < MODELS_AT_MOST; ++i) {
+            check(sums[t][i] == sums[THREADS][i], "a thread's checksum as one thread's", "");
+        }
+    }
+}
+
 int main(void)
 {
+    threads();
     check(strcmp(crc16_version(), CRC16_LIBRARY_VERSION) == 0, "crc16_version is the library's version",
           crc16_version());
     check(crc16_engine()[0] != '\0', "crc16_engine names an engine", "");
