@@ -50,3 +50,30 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CRC16_MAINTAINER}
 %define clamp_mtime_to_source_date_epoch 1
 %define _buildhost reproducible
 %define _binary_payload w9.gzdio")
+
+# Split as those distributions split a library's source: crc16, the static
+# programs; crc16-libs, the shared library, in lib64 on 64-bit systems; and
+# crc16-devel, what a program is built against. Each is made of the install
+# components of one group (cmake/cpack_generators.cmake). The shared
+# library's requirements are worked out by rpm, so that it states the C
+# library it needs; the static programs need none.
+set(CPACK_RPM_PROGRAMS_PACKAGE_NAME crc16)
+set(CPACK_RPM_LIBRARY_PACKAGE_NAME crc16-libs)
+set(CPACK_RPM_DEVELOPMENT_PACKAGE_NAME crc16-devel)
+set(CPACK_RPM_LIBRARY_PACKAGE_AUTOREQ ON)
+set(CPACK_RPM_DEVELOPMENT_PACKAGE_AUTOREQ ON)
+set(CPACK_RPM_LIBRARY_PACKAGE_GROUP "System Environment/Libraries")
+set(CPACK_RPM_DEVELOPMENT_PACKAGE_GROUP "Development/Libraries")
+# The shared library, by its package and by its soname, as rpm names a
+# 64-bit one.
+set(soname_requirement libcrc16.so.1)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  string(APPEND soname_requirement "()(64bit)")
+endif()
+set(CPACK_RPM_DEVELOPMENT_PACKAGE_REQUIRES "crc16-libs%{?_isa} = %{version}, ${soname_requirement}")
+# The linker's cache made again once the library is installed or removed.
+file(WRITE ${PROJECT_BINARY_DIR}/rpm-ldconfig "/sbin/ldconfig\n")
+set(CPACK_RPM_LIBRARY_POST_INSTALL_SCRIPT_FILE ${PROJECT_BINARY_DIR}/rpm-ldconfig)
+set(CPACK_RPM_LIBRARY_POST_UNINSTALL_SCRIPT_FILE ${PROJECT_BINARY_DIR}/rpm-ldconfig)
+list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/lib64/pkgconfig /usr/lib/pkgconfig /usr/lib64/cmake
+  /usr/lib/cmake /usr/share/man/man3)

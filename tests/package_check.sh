@@ -6,7 +6,8 @@
 # unshare -r), an .rpm and a .deb that rpmlint and lintian pass.
 # usage: package_check.sh CPACK_CONFIG PACKAGE_DIR CHANGELOG
 # Tools, where set: CRC16_LINTIAN, CRC16_RPMLINT, and CRC16_EMULATOR, the
-# static emulator of a cross-built program.
+# static emulator of a cross-built program; CRC16_BUILT_BY_CLANG, where
+# clang built them.
 set -u
 config=$1 package_dir=$2 changelog=$3 lintian=${CRC16_LINTIAN:-} rpmlint=${CRC16_RPMLINT:-}
 . "$(dirname "$0")/lib.sh"
@@ -59,6 +60,12 @@ for archive in "${archives[@]}"; do
     require "$name has the licence" "^$top/(.*/)?LICENSE$" "$listing"
     require "$name has the README" "^$top/(.*/)?README\\.md$" "$listing"
     [[ $name != *.zip ]] || require "$name has the Windows page" "^$top/windows\\.md$" "$listing"
+    # The library's development files; the zips' DLL and import library.
+    libraries=(include/crc16.h lib/libcrc16.a lib/pkgconfig/crc16.pc lib/cmake/crc16/crc16Config.cmake)
+    [[ $name != *.zip ]] || libraries+=(bin/crc16.dll lib/libcrc16.dll.a)
+    for file in "${libraries[@]}"; do
+        require "$name has the library's $file" "^$top/${file//./\\.}$" "$listing"
+    done
     grep -v "^$top\(/\|$\)" <<<"$listing" && fail "$name has the paths above outside its folder $top/"
     sort <<<"$listing" | uniq -d | grep . && fail "$name lists the paths above twice"
     mkdir "$work/$name" && (cd "$work/$name" && cmake -E tar xf "$archive") || fail "$name does not unpack"
@@ -66,19 +73,44 @@ for archive in "${archives[@]}"; do
     [[ $name != *.tar.gz ]] || in_empty_root "$work/$name/$top" /bin/crc16
 done
 
+# The programs' .deb, whose summary and description the programs' .rpm shares.
+deb_programs=""
+for deb in "${debs[@]}"; do
+    [ "$(dpkg-deb -f "$deb" Package)" = crc16 ] && deb_programs=$deb
+done
+# Each .rpm holds its own paths: the programs, the shared library (in
+# lib64 on 64-bit systems), the development files.
+libdir=/usr/lib
+case ${rpms[0]:-} in *.x86_64.rpm | *.aarch64.rpm | *.s390x.rpm | *.ppc64le.rpm | *.riscv64.rpm) libdir=/usr/lib64 ;; esac
+rpm_paths() {
+    case $1 in
+    crc16) echo "/usr/bin/crc16 /usr/bin/crc16sum /usr/share/doc/crc16 /usr/share/doc/crc16/LICENSE /usr/share/doc/crc16/README.md /usr/share/man/man1/crc16.1.gz /usr/share/man/man1/crc16sum.1.gz " ;;
+    crc16-libs) echo "$libdir/libcrc16.so.1 $libdir/libcrc16.so.1.0.0 " ;;
+    crc16-devel) echo "/usr/include/crc16.h $libdir/cmake/crc16 $libdir/cmake/crc16/crc16-rpm-targets-release.cmake $libdir/cmake/crc16/crc16-rpm-targets.cmake $libdir/cmake/crc16/crc16Config.cmake $libdir/cmake/crc16/crc16ConfigVersion.cmake $libdir/libcrc16.so $libdir/pkgconfig/crc16.pc /usr/share/man/man3/crc16.3.gz " ;;
+    esac
+}
 for rpm in "${rpms[@]}"; do
     query() { rpm -qp --queryformat "$1" "$rpm"; }
-    [ "$(query '[%{FILENAMES} ]')" = "/usr/bin/crc16 /usr/bin/crc16sum /usr/share/doc/crc16 /usr/share/doc/crc16/LICENSE /usr/share/doc/crc16/README.md /usr/share/man/man1/crc16.1.gz /usr/share/man/man1/crc16sum.1.gz " ] ||
-        fail "the .rpm holds other paths than its own: $(query '[%{FILENAMES} ]')"
+    package=$(query '%{NAME}')
+    [ "$(query '[%{FILENAMES} ]')" = "$(rpm_paths "$package")" ] ||
+        fail "the .rpm $package holds other paths than its own: $(query '[%{FILENAMES} ]')"
+    case $package in
+    crc16-libs) require "crc16-libs states the C library it needs" '^libc\.so\.6' "$(rpm -qp --requires "$rpm")" ;;
+    crc16-devel) require "crc16-devel needs crc16-libs" '^crc16-libs' "$(rpm -qp --requires "$rpm")" ;;
+    esac
+    [ "$package" = crc16 ] || continue
     # dpkg's Description: the summary, then the description indented by a space.
-    [ ${#debs[@]} = 0 ] || [ "$(query '%{SUMMARY}\n%{DESCRIPTION}')" = "$(dpkg-deb -f "${debs[0]}" Description | sed 's/^ //')" ] ||
+    [ -z "$deb_programs" ] || [ "$(query '%{SUMMARY}\n%{DESCRIPTION}')" = "$(dpkg-deb -f "$deb_programs" Description | sed 's/^ //')" ] ||
         fail "the .rpm's summary and description are not the .deb's"
-    "$rpmlint" --strict --ignore-unused-rpmlintrc -r "$(dirname "$0")/../cmake/crc16.rpmlintrc" "$rpm" || fail "rpmlint reports what cmake/crc16.rpmlintrc does not justify"
     [ -n "$not_run" ] && continue
     "${as_root[@]}" rpm --install --ignorearch --root "$work/rpm-root" "$rpm" 2>"$work/rpm.log" ||
         fail "the .rpm does not install into an empty root: $(cat "$work/rpm.log")"
     in_empty_root "$work/rpm-root" /usr/bin/crc16
 done
+# All at once: rpmlint holds the development package to the library's.
+[ ${#rpms[@]} = 0 ] || [ ${#rpms[@]} = 3 ] || fail "expected three .rpms, found ${#rpms[@]}"
+[ ${#rpms[@]} = 0 ] || "$rpmlint" --strict --ignore-unused-rpmlintrc -r "$(dirname "$0")/../cmake/crc16.rpmlintrc" "${rpms[@]}" ||
+    fail "rpmlint reports what cmake/crc16.rpmlintrc does not justify"
 # Each SHA-256 file holds the line that sha256sum prints for its package.
 for package in "${made[@]}"; do
     name=$(basename "$package")
@@ -87,17 +119,50 @@ for package in "${made[@]}"; do
 done
 
 if [ -n "$lintian" ]; then
-    [ ${#debs[@]} -eq 1 ] || { echo "FAIL: expected one .deb, found ${#debs[@]}"; exit 1; }
-    deb=${debs[0]}
-    while read -r mode _ _ _ _ _ _ name; do
-        [ "$mode" = rw-r--r-- ] || fail "member $name of the .deb has mode $mode, not rw-r--r--"
-    done < <(ar tv "$deb")
-    listing=$(dpkg-deb -c "$deb")
-    require "copyright file" ' \./usr/share/doc/crc16/copyright$' "$listing"
-    require "changelog" ' \./usr/share/doc/crc16/changelog\.gz$' "$listing"
+    [ ${#debs[@]} -eq 3 ] || { echo "FAIL: expected three .debs, found ${#debs[@]}"; exit 1; }
+    for deb in "${debs[@]}"; do
+        while read -r mode _ _ _ _ _ _ name; do
+            [ "$mode" = rw-r--r-- ] || fail "member $name of $(basename "$deb") has mode $mode, not rw-r--r--"
+        done < <(ar tv "$deb")
+        package=$(dpkg-deb -f "$deb" Package)
+        listing=$(dpkg-deb -c "$deb")
+        require "$package: copyright file" " \\./usr/share/doc/$package/copyright$" "$listing"
+        require "$package: changelog" " \\./usr/share/doc/$package/changelog\\.gz$" "$listing"
+        # Everything lintian says, infos included, is shown; errors, warnings and
+        # any hardening tag fail.
+        report=$("$lintian" --display-info --fail-on error,warning "$deb" 2>/dev/null) ||
+            fail "lintian reports errors or warnings on $package"
+        echo "$report"
+        # clang cannot fortify snprintf (glibc's checked form needs GCC's
+        # __va_arg_pack), which is all the shared library could have fortified.
+        [ -n "${CRC16_BUILT_BY_CLANG:-}" ] && [ "$package" = libcrc16-1 ] &&
+            report=$(grep -v ': hardening-no-fortify-functions ' <<<"$report")
+        grep -q 'hardening-' <<<"$report" && fail "lintian reports missing hardening on $package"
+        case $package in
+        crc16) ;;
+        libcrc16-1) deb_library=$deb ;;
+        libcrc16-dev) deb_development=$deb ;;
+        *) fail "a .deb of no known package: $package" ;;
+        esac
+    done
+    # The shared library's package: beside its twins of other architectures,
+    # the ldconfig trigger, and the symbols its dependants are held to.
+    fields=$(dpkg-deb -f "$deb_library")
+    require "libcrc16-1 is Multi-Arch: same" '^Multi-Arch: same$' "$fields"
+    require "libcrc16-1 states the C library it needs" '^Depends: libc6 ' "$fields"
+    control=$(dpkg-deb --ctrl-tarfile "$deb_library" | tar tf -)
+    for file in symbols shlibs triggers; do
+        require "libcrc16-1 has the control file $file" "^\\./$file$" "$control"
+    done
+    grep -E '^\./post(inst|rm)$' <<<"$control" && fail "libcrc16-1 runs the maintainer scripts above: the trigger runs ldconfig"
+    require "libcrc16-1: the trigger runs ldconfig" '^activate-noawait ldconfig$' \
+        "$(dpkg-deb --ctrl-tarfile "$deb_library" | tar xOf - ./triggers)"
+    require "libcrc16-dev needs libcrc16-1 of its version" '^Depends: libcrc16-1 \(= ' "$(dpkg-deb -f "$deb_development")"
+
+    listing=$(dpkg-deb -c "$deb_programs")
     require "gzipped man pages" ' \./usr/share/man/man1/crc16\.1\.gz$' "$listing"
     require "gzipped man pages" ' \./usr/share/man/man1/crc16sum\.1\.gz$' "$listing"
-    dpkg-deb -x "$deb" "$work/root"
+    dpkg-deb -x "$deb_programs" "$work/root"
     if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
         # "Wed, 09 Dec 2026 ..." in the changelog's trailer: the man page's "2026-12-09".
         day=$(sed -n 's/^ -- .*>  [A-Z][a-z][a-z], \([0-9]*\) \([A-Z][a-z][a-z]\) \([0-9]*\) .*/\3 \2 \1/p' "$changelog" | head -n 1 |
@@ -108,12 +173,7 @@ if [ -n "$lintian" ]; then
         require "$program: immediate binding" '\(BIND_NOW\)|\(FLAGS_1\).*NOW' "$(readelf --wide -d "$work/root/usr/bin/$program")"
         require "$program: stack protector" '__stack_chk_fail' "$(readelf --wide --dyn-syms "$work/root/usr/bin/$program")"
     done
-    # Everything lintian says, infos included, is shown; errors, warnings and
-    # any hardening tag fail.
-    report=$("$lintian" --display-info --fail-on error,warning "$deb" 2>/dev/null) ||
-        fail "lintian reports errors or warnings"
-    echo "$report"
-    grep -q 'hardening-' <<<"$report" && fail "lintian reports missing hardening"
+    readelf --wide -d "$work/root/usr/bin/crc16sum" | grep -F libcrc16 && fail "crc16sum needs the shared library"
 fi
 [ "$failures" = 0 ] && [ -n "$not_run" ] && { echo "skipped: the runs in an empty root: $not_run"; exit 77; }
 finish

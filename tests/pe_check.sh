@@ -3,8 +3,12 @@
 # width that imports only KERNEL32.dll and msvcrt.dll, with address space
 # layout randomisation (high-entropy on 64-bit), no execution from data pages
 # and the stack protector, its version record and a manifest that asks for
-# the invoker's execution level and declares long paths.
+# the invoker's execution level and declares long paths. For the library's
+# DLL, the same hardening and imports, the interface's names exported and
+# nothing else, and its stack protector's canary its own, as the static
+# library's is.
 # usage: pe_check.sh PROGRAM OBJDUMP WINDRES VERSION POINTER_BYTES
+#        pe_check.sh DLL OBJDUMP NM STATIC_LIBRARY POINTER_BYTES
 set -u
 program=$1 objdump=$2 windres=$3 version=$4 pointer_bytes=$5
 . "$(dirname "$0")/lib.sh"
@@ -18,7 +22,8 @@ else
 fi
 require "format" "file format $format\$" "$headers"
 require "magic" "^Magic[[:space:]]+$magic" "$headers"
-require "console subsystem" '^Subsystem[[:space:]]+00000003[[:space:]]+\(Windows CUI\)' "$headers"
+[[ $program == *.dll ]] ||
+    require "console subsystem" '^Subsystem[[:space:]]+00000003[[:space:]]+\(Windows CUI\)' "$headers"
 while read -r dll; do
     case ${dll,,} in
     kernel32.dll | msvcrt.dll) ;;
@@ -28,6 +33,17 @@ done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
 require "address space layout randomisation" 'DYNAMIC_BASE' "$headers"
 require "no execution from data pages" 'NX_COMPAT' "$headers"
 require "stack protector" 'call.*<_*stack_chk_fail>' "$("$objdump" -d "$program")"
+if [[ $program == *.dll ]]; then
+    nm=$3 static=$4
+    exported=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" | awk '/^\t\[/ {print $NF}')
+    require "exports the interface" '^crc16_checksum$' "$exported"
+    grep -v '^crc16_' <<<"$exported" && fail "exports the names above besides the interface's"
+    for library in "$program" "$static"; do
+        require "$(basename "$library") carries the stack protector's canary" ' [BDS] _*_stack_chk_guard$' \
+            "$("$nm" "$library" 2>/dev/null)"
+    done
+    finish
+fi
 
 resources=$("$windres" -J coff -i "$program" -O rc) || exit 1
 fixed=${version//./, }
