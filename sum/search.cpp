@@ -131,6 +131,10 @@ search_result search_models(std::span<const crc_sample> samples, std::size_t job
     }
     result.polynomials = every.size() / 2;
     const std::span<const crc_sample> searched = std::span(shortest).first(result.searched);
+    for (const crc_sample& sample : searched) {
+        result.bytes += sample.length;
+    }
+    result.engine = crc_search_engine(searched);
     result.fits = run_tasks(searched, std::move(every), jobs, out, progress);
     if (result.searched < shortest.size()) {
         std::vector<search_task> survivors;
@@ -178,14 +182,9 @@ identify_outcome report_search(const options& opts, output& out, const identify_
     }
     const search_result result = search_models(samples, jobs, out, is_terminal(stderr));
     if (opts.debug) {
-        const std::span<const crc_sample> searched = std::span(samples).first(result.searched);
-        std::uint64_t bytes = 0;
-        for (const crc_sample& sample : searched) {
-            bytes += sample.length;
-        }
         std::string said = "search: " + std::to_string(result.polynomials) +
             " polynomials tried in both input orders, over " + counted(result.searched, "sample", "samples") + " of " +
-            std::to_string(bytes) + " bytes in all, engine: " + crc_engine_name(crc_search_engine(searched));
+            std::to_string(result.bytes) + " bytes in all, engine: " + crc_engine_name(result.engine);
         if (result.searched < samples.size()) {
             said += "; " + std::to_string(result.survivors) + " that fit held to " +
                 counted(samples.size() - result.searched, "more sample", "more samples");

@@ -33,6 +33,8 @@ std::size_t searched_count(std::span<const std::size_t> lengths, std::uint64_t m
 struct search_result {
     std::vector<crc_search_fit> fits;
     std::size_t searched = 0;    // samples the whole search read
+    std::uint64_t bytes = 0;     // their bytes
+    crc_engine engine{};         // what read them
     std::size_t polynomials = 0; // read over them, in both orders
     std::size_t survivors = 0;   // polynomials and orders held to the rest
 };

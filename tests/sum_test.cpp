@@ -494,6 +494,7 @@ TEST(search_models, what_fits_the_shortest_is_held_to_the_rest)
     output out;
     const search_result two = search_models(std::span(samples), 1, out, false, 0);
     EXPECT_EQ(two.searched, 2U);
+    EXPECT_EQ(two.bytes, 6U + 41U); // the shortest, not the first
     EXPECT_GT(two.survivors, 16U);
     ASSERT_EQ(two.fits.size(), 1U);
     EXPECT_TRUE(two.fits[0].parameters == maker);
@@ -502,6 +503,7 @@ TEST(search_models, what_fits_the_shortest_is_held_to_the_rest)
     for (const std::size_t jobs : std::vector<std::size_t>{1, 3}) {
         const search_result all = search_models(std::span(samples), jobs, out, false);
         EXPECT_EQ(all.searched, 4U);
+        EXPECT_EQ(all.bytes, 497U);
         EXPECT_EQ(all.survivors, 0U);
         ASSERT_EQ(all.fits.size(), 1U);
         EXPECT_TRUE(all.fits[0].parameters == maker);
