@@ -57,6 +57,7 @@ void keep_sample(identify_verdict& verdict, identify_sample&& sample, bool whole
         return;
     }
     verdict.kept += sample.bytes.size();
+    sample.bytes.shrink_to_fit(); // what was read in chunks holds room to spare
     verdict.samples.push_back(std::move(sample));
 }
 
@@ -69,6 +70,7 @@ void join_verdicts(identify_verdict& into, identify_verdict&& other)
     into.weighed += other.weighed;
     if (into.unkept.empty() && !other.unkept.empty()) {
         into.unkept = std::move(other.unkept);
+        std::vector<identify_sample>().swap(into.samples);
     }
     for (identify_sample& sample : other.samples) {
         keep_sample(into, std::move(sample), true);

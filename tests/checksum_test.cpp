@@ -824,7 +824,8 @@ TEST(crc_search_poly, agrees_with_trying_every_initial_value)
         {0x8BB7, 0x1234, false, false, 0x0F0F}, {0x8BB7, 0x8001, true, true, 0x0000},
         {0x2F15, 0xBEEF, true, false, 0x5555},  {0x2F15, 0x0003, false, true, 0xFFFF},
         {0x1021, 0xF01F, false, false, 0xF01F}, // XMODEM's equal: (x + 1) divides it
-        {0x8005, 0x7777, true, true, 0x1111},   // (x + 1)^2 divides it
+        {0x8005, 0x7777, true, true, 0x1111},   // (x + 1) divides it once
+        {0x402D, 0x0B0B, false, true, 0x1234},  // (x + 1)^2 divides it
     };
     for (const std::vector<std::size_t>& lengths :
          {std::vector<std::size_t>{3, 17, 40, 8}, std::vector<std::size_t>{9, 9, 9}, std::vector<std::size_t>{5, 30}}) {
@@ -857,6 +858,37 @@ TEST(crc_search_poly, agrees_with_trying_every_initial_value)
             EXPECT_EQ(fit->parameters.xorout, slow.xorout) << std::hex << p.poly << " " << lengths.size();
             EXPECT_EQ(fit->models, slow.models) << std::hex << p.poly << " " << lengths.size();
             crc_free_model(model);
+        }
+    }
+}
+
+// Long samples take other paths: the shift by square-and-multiply past 256
+// bytes, the table's lanes joined past a block, the fold past 64 KiB in
+// all. Of lengths that differ, a polynomial without the factor x + 1 has
+// the maker alone, in either order.
+TEST(crc_search_poly, long_samples_give_the_maker)
+{
+    std::mt19937 random(46);
+    for (const std::size_t longest : {std::size_t{9000}, std::size_t{70000}}) { // the table's lanes, the fold
+        std::vector<std::vector<unsigned char>> bytes;
+        for (const std::size_t length : {std::size_t{1}, std::size_t{300}, std::size_t{5000}, longest}) {
+            bytes.push_back(random_bytes(random, length));
+        }
+        for (const crc_parameters& p : {crc_parameters{0x8BB7, 0x1234, false, false, 0x0F0F},
+                                        crc_parameters{0x2F15, 0xBEEF, true, false, 0x5555}}) {
+            crc_model* model = crc_new_model(p);
+            ASSERT_NE(model, nullptr);
+            std::vector<crc_sample> samples;
+            for (const auto& b : bytes) {
+                samples.push_back({b.data(), b.size(),
+                                   crc_finish(*model, crc_update(*model, crc_start(*model), b.data(), b.size()))});
+            }
+            crc_free_model(model);
+            crc_search_fit fits[CRC_SEARCH_FITS] = {};
+            ASSERT_EQ(crc_search_poly(samples, p.poly, p.refin, fits), 1U) << std::hex << p.poly;
+            EXPECT_TRUE(fits[0].parameters == p) << std::hex << p.poly;
+            EXPECT_FALSE(fits[0].swapped);
+            EXPECT_EQ(fits[0].models, 1U);
         }
     }
 }
