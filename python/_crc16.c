@@ -231,6 +231,10 @@ static PyObject* model_new(PyTypeObject* type, PyObject* args, PyObject* kwds)
             take_u16(refout, "refout", &flags[1]) < 0) {
             return NULL;
         }
+        if (flags[0] > 1 || flags[1] > 1) {
+            PyErr_Format(PyExc_ValueError, "refin and refout must be True or False, not %R and %R", refin, refout);
+            return NULL;
+        }
         status = crc16_new(values[0], values[1], flags[0], flags[1], values[2], &made);
     }
     if (check_status(status) < 0) {
