@@ -6,13 +6,19 @@
 #   docs:    the man pages and the README (every package)
 #   licence: LICENSE (all but the .debs, whose copyright files hold it)
 #   debian:  the copyright file and the changelog (the programs' .deb)
+#   deb_python: the Python package (the .deb python3-crc16)
 #   VARIANT_library, VARIANT_development: the shared library, and what
 #            builds against it, laid out for the package: plain (the .zip),
 #            archive (the .tar.gz: the static library only), deb, rpm
 # The .debs and the .rpms are split, a package for each group of
-# components: the programs, the shared library, the development files.
+# components: the programs, the shared library, the development files,
+# and in the .debs the Python package.
 if(CPACK_GENERATOR STREQUAL "DEB")
   set(components program docs debian deb_library deb_development)
+  # The Python package, where this build made it (python/CMakeLists.txt).
+  if(CPACK_CRC16_PYTHON_FILE)
+    list(APPEND components deb_python)
+  endif()
 elseif(CPACK_GENERATOR STREQUAL "RPM")
   set(components static docs licence rpm_library rpm_development)
 elseif(CPACK_GENERATOR STREQUAL "ZIP")
@@ -31,6 +37,8 @@ if(CPACK_GENERATOR MATCHES "^(DEB|RPM)$")
       set(CPACK_COMPONENT_${upper}_GROUP library)
     elseif(component MATCHES "_development$")
       set(CPACK_COMPONENT_${upper}_GROUP development)
+    elseif(component STREQUAL deb_python)
+      set(CPACK_COMPONENT_${upper}_GROUP python)
     else()
       set(CPACK_COMPONENT_${upper}_GROUP programs)
     endif()
@@ -57,6 +65,18 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     message(FATAL_ERROR "dpkg-shlibdeps found no dependencies of ${CPACK_CRC16_LIBRARY_FILE}: ${error}")
   endif()
   set(CPACK_DEBIAN_LIBRARY_PACKAGE_DEPENDS "${CMAKE_MATCH_1}")
+  # The Python package's, the shared library among them, by the shlibs file
+  # that its package carries (library/CMakeLists.txt), and the Pythons
+  # whose stable ABI the extension is built for.
+  if(CPACK_CRC16_PYTHON_FILE)
+    file(COPY_FILE ${CPACK_CRC16_BINARY_DIR}/library/shlibs ${shlibdeps}/debian/shlibs.local)
+    execute_process(COMMAND ${CPACK_CRC16_DPKG_SHLIBDEPS} -O -l${CPACK_CRC16_BINARY_DIR}/library ${CPACK_CRC16_PYTHON_FILE}
+      WORKING_DIRECTORY ${shlibdeps} OUTPUT_VARIABLE found RESULT_VARIABLE status ERROR_VARIABLE error)
+    if(NOT status EQUAL 0 OR NOT found MATCHES "^shlibs:Depends=([^\n]+)")
+      message(FATAL_ERROR "dpkg-shlibdeps found no dependencies of ${CPACK_CRC16_PYTHON_FILE}: ${error}")
+    endif()
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${CMAKE_MATCH_1}, python3 (>= 3.11~)")
+  endif()
 endif()
 
 # Every member of every package is dated by the source date the build took

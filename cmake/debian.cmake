@@ -34,7 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CRC16_DEB_ARCH})
 # programs; libcrc16-1, the shared library, in the folder of the target's
 # architecture, so that the twins of several architectures install side by
 # side (Multi-Arch: same); and libcrc16-dev, what a program is built
-# against. Each is made of the install components of one group
+# against; and python3-crc16, the Python package (python/), for every
+# Python 3 from 3.11 on. Each is made of the install components of one group
 # (cmake/cpack_generators.cmake), and carries the copyright file and the
 # changelog in its own folder.
 # The folder of the target's architecture, as Debian names it
@@ -47,11 +48,15 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME libcrc16-1)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libcrc16-dev)
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-foreach(package IN ITEMS libcrc16-1 libcrc16-dev)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-crc16)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+foreach(package IN ITEMS libcrc16-1 libcrc16-dev python3-crc16)
   if(package STREQUAL libcrc16-1)
     set(component deb_library)
-  else()
+  elseif(package STREQUAL libcrc16-dev)
     set(component deb_development)
+  else()
+    set(component deb_python)
   endif()
   install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component} EXCLUDE_FROM_ALL)
@@ -62,6 +67,7 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libcrc16-1 (= ${PROJECT_VERSION})"
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_SOURCE "crc16\nMulti-Arch: same")
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SOURCE crc16)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SOURCE crc16)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SOURCE crc16)
 
 # The shared library's control files, made in library/: the trigger that
 # runs ldconfig once the package is unpacked, and the symbols and shlibs
@@ -75,4 +81,7 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # by CPack, which would add calls of ldconfig to the maintainer scripts
 # that the trigger replaces.
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_SHLIBDEPS OFF)
+# The Python package's too: its extension needs the shared library, which
+# no installed package holds yet.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_CRC16_DPKG_SHLIBDEPS ${CRC16_DPKG_SHLIBDEPS})

@@ -7,7 +7,8 @@
 # usage: package_check.sh CPACK_CONFIG PACKAGE_DIR CHANGELOG
 # Tools, where set: CRC16_LINTIAN, CRC16_RPMLINT, and CRC16_EMULATOR, the
 # static emulator of a cross-built program; CRC16_BUILT_BY_CLANG, where
-# clang built them.
+# clang built them; CRC16_PYTHON, the Python that python3-crc16 is built
+# for, where the build made it.
 set -u
 config=$1 package_dir=$2 changelog=$3 lintian=${CRC16_LINTIAN:-} rpmlint=${CRC16_RPMLINT:-}
 . "$(dirname "$0")/lib.sh"
@@ -127,7 +128,9 @@ for package in "${made[@]}"; do
 done
 
 if [ -n "$lintian" ]; then
-    [ ${#debs[@]} -eq 3 ] || { echo "FAIL: expected three .debs, found ${#debs[@]}"; exit 1; }
+    expected=3
+    [ -z "${CRC16_PYTHON:-}" ] || expected=4
+    [ ${#debs[@]} -eq $expected ] || { echo "FAIL: expected $expected .debs, found ${#debs[@]}"; exit 1; }
     for deb in "${debs[@]}"; do
         while read -r mode _ _ _ _ _ _ name; do
             [ "$mode" = rw-r--r-- ] || fail "member $name of $(basename "$deb") has mode $mode, not rw-r--r--"
@@ -150,6 +153,7 @@ if [ -n "$lintian" ]; then
         crc16) ;;
         libcrc16-1) deb_library=$deb ;;
         libcrc16-dev) deb_development=$deb ;;
+        python3-crc16) deb_python=$deb ;;
         *) fail "a .deb of no known package: $package" ;;
         esac
     done
@@ -166,6 +170,24 @@ if [ -n "$lintian" ]; then
     require "libcrc16-1: the trigger runs ldconfig" '^activate-noawait ldconfig$' \
         "$(dpkg-deb --ctrl-tarfile "$deb_library" | tar xOf - ./triggers)"
     require "libcrc16-dev needs libcrc16-1 of its version" '^Depends: libcrc16-1 \(= ' "$(dpkg-deb -f "$deb_development")"
+
+    # The Python package, unpacked beside the shared library's, as Python
+    # loads it from Debian's folder of modules.
+    if [ -n "${CRC16_PYTHON:-}" ]; then
+        fields=$(dpkg-deb -f "$deb_python")
+        require "python3-crc16 needs libcrc16-1" '^Depends: .*libcrc16-1 \(>= ' "$fields"
+        require "python3-crc16 needs Python 3.11 or later" '^Depends: .*python3 \(>= 3\.11~\)' "$fields"
+        modules=/usr/lib/python3/dist-packages/crc16
+        listing=$(dpkg-deb -c "$deb_python")
+        for file in __init__.py __init__.pyi py.typed _crc16.abi3.so; do
+            require "python3-crc16 has $file" " \.$modules/${file//./\\.}\$" "$listing"
+        done
+        dpkg-deb -x "$deb_python" "$work/python-root" && dpkg-deb -x "$deb_library" "$work/python-root" || exit 1
+        loaded=$(cd "$work" && PYTHONPATH=$work/python-root/usr/lib/python3/dist-packages PYTHONDONTWRITEBYTECODE=1 \
+            LD_LIBRARY_PATH=$(dirname "$(find "$work/python-root" -name libcrc16.so.1)") \
+            "$CRC16_PYTHON" -c 'import crc16; print(hex(crc16.crc(b"123456789", "MODBUS")))' 2>&1)
+        [ "$loaded" = 0x4b37 ] || fail "python3-crc16, unpacked, gave '$loaded', not 0x4b37"
+    fi
 
     listing=$(dpkg-deb -c "$deb_programs")
     require "gzipped man pages" ' \./usr/share/man/man1/crc16\.1\.gz$' "$listing"
