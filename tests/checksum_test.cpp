@@ -879,6 +879,7 @@ TEST(crc_search_poly, long_samples_give_the_maker)
             crc_model* model = crc_new_model(p);
             ASSERT_NE(model, nullptr);
             std::vector<crc_sample> samples;
+            samples.reserve(bytes.size());
             for (const auto& b : bytes) {
                 samples.push_back({b.data(), b.size(),
                                    crc_finish(*model, crc_update(*model, crc_start(*model), b.data(), b.size()))});
