@@ -17,8 +17,9 @@
 # program on the same 512 MiB file, round by round, and prints their medians.
 #
 # bench/run.sh sums [BUILD_DIR] [ROUNDS] times crc16sum over many small
-# files, a few large ones and one large one, and measures its peak memory
-# (see sums below; needs GNU time, /usr/bin/time).
+# files, a few large ones and one large one, against cksum, cat and, on
+# the large ones, two readers side by side (two cat, two dd), and measures
+# its peak memory (see sums below; needs GNU time, /usr/bin/time).
 #
 # bench/run.sh frames [BUILD_DIR] [ROUNDS] times crc16sum --hex against
 # xxd -r -p (see frames below; needs xxd).
@@ -149,6 +150,8 @@ sums() {
     for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do head -c "$size" /dev/urandom >"$work/one/s$size"; done
     cat "$work"/small/* "$work"/large/* "$work"/one/* >/dev/null
     : >"$work/small.times"; : >"$work/large.times"; : >"$work/one.times"; : >"$work/near.times"
+    # The floor on two cores: two readers, each copying its half with read() in 128 KiB blocks.
+    local two_readers="dd if=$work/one/1gib of=/dev/null bs=128K count=4096 status=none & dd if=$work/one/1gib of=/dev/null bs=128K skip=4096 status=none & wait"
     # hyperfine's median over 20 runs of each command given, on one line
     near() {
         hyperfine -N --warmup 3 --runs 20 --export-json "$work/run.json" "$@" >/dev/null 2>&1
@@ -156,8 +159,8 @@ sums() {
     }
     for _ in $(seq "$rounds"); do
         echo "$(one_run "cd $work/small && $sum -j 1 * >/dev/null") $(one_run "cd $work/small && $sum * >/dev/null") $(one_run "cd $work/small && $cksum_bin * >/dev/null")" >>"$work/small.times"
-        echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null")" >>"$work/large.times"
-        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null")" >>"$work/one.times"
+        echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null") $(one_run "cd $work/large && { cat f1 f2 f3 f4 >/dev/null & cat f5 f6 f7 f8 >/dev/null & wait; }")" >>"$work/large.times"
+        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null") $(one_run "$two_readers")" >>"$work/one.times"
         local row=""
         for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do
             row+="$(near "$sum -j 1 $work/one/s$size" "$sum $work/one/s$size") "
@@ -170,6 +173,10 @@ sums() {
         "$(cut -d ' ' -f 1 "$work/small.times" | median)" "$(cut -d ' ' -f 2 "$work/small.times" | median)" "$(cut -d ' ' -f 3 "$work/small.times" | median)"
     printf '8 files of 64 MiB: crc16sum default / -j 1 %s; medians %.3f s and %.3f s\n' \
         "$(column 2 1 "$work/large.times")" "$(cut -d ' ' -f 2 "$work/large.times" | median)" "$(cut -d ' ' -f 1 "$work/large.times" | median)"
+    printf '8 files of 64 MiB: crc16sum default / two cat, four files each %s; median two cat %.3f s\n' \
+        "$(column 2 3 "$work/large.times")" "$(cut -d ' ' -f 3 "$work/large.times" | median)"
+    printf '1 GiB: crc16sum default / two dd bs=128K, a half each %s; median two dd %.3f s\n' \
+        "$(column 2 6 "$work/one.times")" "$(cut -d ' ' -f 6 "$work/one.times" | median)"
     printf '1 GiB: crc16sum default / -j 1 %s; default / crc16 %s; medians %.3f s, %.3f s, crc16 %.3f s\n' \
         "$(column 2 1 "$work/one.times")" "$(column 2 3 "$work/one.times")" \
         "$(cut -d ' ' -f 2 "$work/one.times" | median)" "$(cut -d ' ' -f 1 "$work/one.times" | median)" "$(cut -d ' ' -f 3 "$work/one.times" | median)"
