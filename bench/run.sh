@@ -36,6 +36,10 @@
 # file against mapping it, and, as root, the sequential hint from the disk
 # (see reads below).
 #
+# bench/run.sh readers CRC16SUM... times several builds of crc16sum (builds
+# that differ in how they read, say) against two readers side by side, in
+# the same interleaved rounds (ROUNDS, default 15; see readers below).
+#
 # bench/run.sh engines RATIO_PROGRAM... runs the crc16_engine_ratio of several
 # builds (other compilers, other targets) in turn, round by round (ROUNDS,
 # default 11), and prints for each the median of its ratios, engine against
@@ -197,6 +201,40 @@ sums() {
     few=$(peak_kib 1000) many=$(peak_kib 20000)
     printf 'peak resident memory: %s KiB with 1,000 names, %s KiB with 20,000 (growth %s KiB; the names: %s KiB more)\n' \
         "$few" "$many" "$((many - few))" "$(( (19000 * 7) >> 10 ))"
+}
+
+# readers CRC16SUM...: each program against the floor on two cores, in
+# interleaved rounds, medians of the per-round ratios, all in the page
+# cache: its default on one file of 1 GiB against two dd bs=128K, a half
+# each; on 8 files of 64 MiB against two cat of four files each; and -j 1
+# on the 1 GiB file against one cat.
+readers() {
+    local program
+    mkdir -p "$work/large"
+    for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
+    cat "$work"/large/* "$work"/large/* >"$work/1gib"
+    cat "$work"/large/* "$work/1gib" >/dev/null
+    local halves="dd if=$work/1gib of=/dev/null bs=128K count=4096 status=none & dd if=$work/1gib of=/dev/null bs=128K skip=4096 status=none & wait"
+    local quarters="cd $work/large && { cat f1 f2 f3 f4 >/dev/null & cat f5 f6 f7 f8 >/dev/null & wait; }"
+    : >"$work/readers.times"
+    for _ in $(seq "$rounds"); do
+        local row
+        row="$(one_run "$halves") $(one_run "$quarters") $(one_run "cat $work/1gib >/dev/null")"
+        for program in "$@"; do
+            program=$(realpath "$program")
+            row+=" $(one_run -N "$program $work/1gib") $(one_run "cd $work/large && $program f1 f2 f3 f4 f5 f6 f7 f8 >/dev/null") $(one_run -N "$program -j 1 $work/1gib")"
+        done
+        echo "$row" >>"$work/readers.times"
+    done
+    ratio() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$work/readers.times" >"$work/r"; spread "$work/r" %.2f; }
+    printf 'medians: two dd %.3f s, two cat %.3f s, cat %.3f s\n' "$(cut -d ' ' -f 1 "$work/readers.times" | median)" \
+        "$(cut -d ' ' -f 2 "$work/readers.times" | median)" "$(cut -d ' ' -f 3 "$work/readers.times" | median)"
+    local at=4
+    for program in "$@"; do
+        printf '%s: 1 GiB, default / two dd %s; 8 files, default / two cat %s; 1 GiB, -j 1 / cat %s\n' "$program" \
+            "$(ratio "$at" 1)" "$(ratio $((at + 1)) 2)" "$(ratio $((at + 2)) 3)"
+        at=$((at + 3))
+    done
 }
 
 # reads BUILD_DIR: how crc16sum reads a large regular file. Its reads,
@@ -421,6 +459,14 @@ if [ "${1:-}" = sums ]; then
     rounds=${3:-11}
     machine
     sums "${2:-build/release}"
+    exit 0
+fi
+
+if [ "${1:-}" = readers ]; then
+    shift
+    rounds=${ROUNDS:-15}
+    machine
+    readers "$@"
     exit 0
 fi
 

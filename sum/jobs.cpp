@@ -213,7 +213,7 @@ void work_on_one(job_runner& runner, std::unique_lock<std::mutex>& hold, read_bu
 // Each worker's entry: jobs, one after another, through a buffer of its own.
 void work_on_jobs(job_runner& runner)
 {
-    const auto buffers = std::make_unique<read_buffers>();
+    const auto buffers = std::make_unique_for_overwrite<read_buffers>();
     std::unique_lock<std::mutex> hold(runner.lock);
     for (;;) {
         while (!runner.stopping && runner.claimed == runner.submitted && runner.split.empty()) {

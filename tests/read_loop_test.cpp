@@ -401,4 +401,26 @@ TEST(finish_reading, a_file_that_shrank_since_it_was_measured_ended_early)
     }
 }
 
+// The buffers a read copies into begin on a page wherever a job's are
+// made: on the heap, as each worker's are, or static, as the calling
+// thread's are; the heap's own alignment for a block this large is less.
+TEST(read_buffers, begin_on_a_page_on_the_heap_and_static)
+{
+    static read_buffers calling_thread;
+    std::vector<std::unique_ptr<read_buffers>> workers;
+    workers.reserve(3);
+    for (int i = 0; i < 3; ++i) {
+        workers.push_back(std::make_unique_for_overwrite<read_buffers>());
+    }
+    std::vector<const read_buffers*> all{&calling_thread};
+    all.reserve(1 + workers.size());
+    for (const auto& buffers : workers) {
+        all.push_back(buffers.get());
+    }
+    for (const read_buffers* buffers : all) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffers->direct) % READ_ALIGNMENT, 0U);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffers->stream.bytes) % READ_ALIGNMENT, 0U);
+    }
+}
+
 } // namespace
