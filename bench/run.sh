@@ -133,6 +133,19 @@ if [ "${1:-}" = compare ]; then
     exit 0
 fi
 
+# large_files: 8 files of 64 MiB in $work/large and one of 1 GiB,
+# $work/one/1gib, made of them twice.
+large_files() {
+    mkdir -p "$work/large" "$work/one"
+    for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
+    cat "$work"/large/* "$work"/large/* >"$work/one/1gib"
+}
+# The floor on two cores, as command lines: two readers side by side, each
+# copying its half with read() in 128 KiB blocks; for the 1 GiB file, two
+# dd on its halves, and for the 8 files, two cat of four each.
+two_dd="dd if=$work/one/1gib of=/dev/null bs=128K count=4096 status=none & dd if=$work/one/1gib of=/dev/null bs=128K skip=4096 status=none & wait"
+two_cat="cd $work/large && { cat f1 f2 f3 f4 >/dev/null & cat f5 f6 f7 f8 >/dev/null & wait; }"
+
 # sums BUILD_DIR: crc16sum, interleaved rounds, medians of the per-round
 # ratios, all in the page cache:
 #   - over 10,000 files of 1 KiB, at -j 1 and at its default, against cksum
@@ -146,16 +159,13 @@ fi
 sums() {
     local sum crc16_bin cksum_bin
     sum=$(realpath "$1/sum/crc16sum") crc16_bin=$(realpath "$1/tool/crc16") cksum_bin=$(command -v cksum)
-    mkdir -p "$work/small" "$work/large" "$work/one" "$work/names"
+    mkdir -p "$work/small" "$work/names"
     head -c $((10000 << 10)) /dev/urandom | split -b 1024 -a 4 - "$work/small/f"
-    for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
-    cat "$work"/large/* "$work"/large/* >"$work/one/1gib"
+    large_files
     # Just below twice the smallest range (RANGE_MINIMUM, 64 MiB), at it, and well above.
     for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do head -c "$size" /dev/urandom >"$work/one/s$size"; done
     cat "$work"/small/* "$work"/large/* "$work"/one/* >/dev/null
     : >"$work/small.times"; : >"$work/large.times"; : >"$work/one.times"; : >"$work/near.times"
-    # The floor on two cores: two readers, each copying its half with read() in 128 KiB blocks.
-    local two_readers="dd if=$work/one/1gib of=/dev/null bs=128K count=4096 status=none & dd if=$work/one/1gib of=/dev/null bs=128K skip=4096 status=none & wait"
     # hyperfine's median over 20 runs of each command given, on one line
     near() {
         hyperfine -N --warmup 3 --runs 20 --export-json "$work/run.json" "$@" >/dev/null 2>&1
@@ -163,8 +173,8 @@ sums() {
     }
     for _ in $(seq "$rounds"); do
         echo "$(one_run "cd $work/small && $sum -j 1 * >/dev/null") $(one_run "cd $work/small && $sum * >/dev/null") $(one_run "cd $work/small && $cksum_bin * >/dev/null")" >>"$work/small.times"
-        echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null") $(one_run "cd $work/large && { cat f1 f2 f3 f4 >/dev/null & cat f5 f6 f7 f8 >/dev/null & wait; }")" >>"$work/large.times"
-        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null") $(one_run "$two_readers")" >>"$work/one.times"
+        echo "$(one_run "cd $work/large && $sum -j 1 * >/dev/null") $(one_run "cd $work/large && $sum * >/dev/null") $(one_run "$two_cat")" >>"$work/large.times"
+        echo "$(one_run -N "$sum -j 1 $work/one/1gib") $(one_run -N "$sum $work/one/1gib") $(one_run -N "$crc16_bin $work/one/1gib") $(one_run -N "$cksum_bin $work/one/1gib") $(one_run "cat $work/one/1gib >/dev/null") $(one_run "$two_dd")" >>"$work/one.times"
         local row=""
         for size in $(((128 << 20) - 4096)) $((128 << 20)) $((512 << 20)); do
             row+="$(near "$sum -j 1 $work/one/s$size" "$sum $work/one/s$size") "
@@ -210,19 +220,15 @@ sums() {
 # on the 1 GiB file against one cat.
 readers() {
     local program
-    mkdir -p "$work/large"
-    for i in 1 2 3 4 5 6 7 8; do head -c $((64 << 20)) /dev/urandom >"$work/large/f$i"; done
-    cat "$work"/large/* "$work"/large/* >"$work/1gib"
-    cat "$work"/large/* "$work/1gib" >/dev/null
-    local halves="dd if=$work/1gib of=/dev/null bs=128K count=4096 status=none & dd if=$work/1gib of=/dev/null bs=128K skip=4096 status=none & wait"
-    local quarters="cd $work/large && { cat f1 f2 f3 f4 >/dev/null & cat f5 f6 f7 f8 >/dev/null & wait; }"
+    large_files
+    cat "$work"/large/* "$work/one/1gib" >/dev/null
     : >"$work/readers.times"
     for _ in $(seq "$rounds"); do
         local row
-        row="$(one_run "$halves") $(one_run "$quarters") $(one_run "cat $work/1gib >/dev/null")"
+        row="$(one_run "$two_dd") $(one_run "$two_cat") $(one_run "cat $work/one/1gib >/dev/null")"
         for program in "$@"; do
             program=$(realpath "$program")
-            row+=" $(one_run -N "$program $work/1gib") $(one_run "cd $work/large && $program f1 f2 f3 f4 f5 f6 f7 f8 >/dev/null") $(one_run -N "$program -j 1 $work/1gib")"
+            row+=" $(one_run -N "$program $work/one/1gib") $(one_run "cd $work/large && $program f1 f2 f3 f4 f5 f6 f7 f8 >/dev/null") $(one_run -N "$program -j 1 $work/one/1gib")"
         done
         echo "$row" >>"$work/readers.times"
     done
