@@ -407,17 +407,8 @@ TEST(finish_reading, a_file_that_shrank_since_it_was_measured_ended_early)
 TEST(read_buffers, begin_on_a_page_on_the_heap_and_static)
 {
     static read_buffers calling_thread;
-    std::vector<std::unique_ptr<read_buffers>> workers;
-    workers.reserve(3);
-    for (int i = 0; i < 3; ++i) {
-        workers.push_back(std::make_unique_for_overwrite<read_buffers>());
-    }
-    std::vector<const read_buffers*> all{&calling_thread};
-    all.reserve(1 + workers.size());
-    for (const auto& buffers : workers) {
-        all.push_back(buffers.get());
-    }
-    for (const read_buffers* buffers : all) {
+    const auto worker = std::make_unique_for_overwrite<read_buffers>();
+    for (const read_buffers* buffers : {&calling_thread, worker.get()}) {
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffers->direct) % READ_ALIGNMENT, 0U);
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffers->stream.bytes) % READ_ALIGNMENT, 0U);
     }
