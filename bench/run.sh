@@ -374,8 +374,9 @@ search() {
 # library_checksum); on 16 bytes, by name and by Model, against zlib.crc32
 # on the same bytes, in the same process; and 2 threads each folding 1 MiB
 # 64 times against the same work by the library on 2 threads
-# (library_checksum_2_threads), both timed from the first fold's start to the
-# last one's end, medians of 15 runs.
+# (library_checksum_2_threads), both timed alike: in a process of their own,
+# 15 runs each after a pause of 20 ms, from the first fold's start to the
+# last one's end as the threads see them, the median.
 python() {
     local bench python_bin
     bench=$(realpath "$1/bench/crc16_bench") python_bin=${CRC16_PYTHON:-/usr/bin/python3}
