@@ -98,12 +98,16 @@ engines() {
 spread() {
     printf "median $2 (min $2, max $2)" "$(median <"$1")" "$(sort -g "$1" | head -n 1)" "$(sort -g "$1" | tail -n 1)"
 }
+# column_ratio A B FILE FORMAT: the spread, row by row, of FILE's column A
+# over its column B.
+column_ratio() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$3" >"$work/r"; spread "$work/r" "$4"; }
+# field_median N FILE: the median of FILE's column N.
+field_median() { cut -d ' ' -f "$1" "$2" | median; }
 # ratio_line WHAT: the medians of the two columns of $work/pair and the
 # spread of their per-round ratios, first to second.
 ratio_line() {
-    awk '{print $1 / $2}' "$work/pair" >"$work/pair_ratio"
     printf '%s: dynamic median %.3g, static median %.3g; dynamic / static per round: %s\n' "$1" \
-        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/pair_ratio" %.2f)"
+        "$(field_median 1 "$work/pair")" "$(field_median 2 "$work/pair")" "$(column_ratio 1 2 "$work/pair" %.2f)"
 }
 # one_run HYPERFINE_ARG...: the seconds of one timed run
 one_run() {
@@ -181,25 +185,24 @@ sums() {
         done
         echo "$row" >>"$work/near.times"
     done
-    column() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$3" >"$work/r"; spread "$work/r" %.2f; }
     printf '10,000 files of 1 KiB: crc16sum -j 1 / cksum %s; crc16sum (default, %s jobs) / cksum %s; medians %.3f s, %.3f s, %.3f s\n' \
-        "$(column 1 3 "$work/small.times")" "$(nproc)" "$(column 2 3 "$work/small.times")" \
-        "$(cut -d ' ' -f 1 "$work/small.times" | median)" "$(cut -d ' ' -f 2 "$work/small.times" | median)" "$(cut -d ' ' -f 3 "$work/small.times" | median)"
+        "$(column_ratio 1 3 "$work/small.times" %.2f)" "$(nproc)" "$(column_ratio 2 3 "$work/small.times" %.2f)" \
+        "$(field_median 1 "$work/small.times")" "$(field_median 2 "$work/small.times")" "$(field_median 3 "$work/small.times")"
     printf '8 files of 64 MiB: crc16sum default / -j 1 %s; medians %.3f s and %.3f s\n' \
-        "$(column 2 1 "$work/large.times")" "$(cut -d ' ' -f 2 "$work/large.times" | median)" "$(cut -d ' ' -f 1 "$work/large.times" | median)"
+        "$(column_ratio 2 1 "$work/large.times" %.2f)" "$(field_median 2 "$work/large.times")" "$(field_median 1 "$work/large.times")"
     printf '8 files of 64 MiB: crc16sum default / two cat, four files each %s; median two cat %.3f s\n' \
-        "$(column 2 3 "$work/large.times")" "$(cut -d ' ' -f 3 "$work/large.times" | median)"
+        "$(column_ratio 2 3 "$work/large.times" %.2f)" "$(field_median 3 "$work/large.times")"
     printf '1 GiB: crc16sum default / two dd bs=128K, a half each %s; median two dd %.3f s\n' \
-        "$(column 2 6 "$work/one.times")" "$(cut -d ' ' -f 6 "$work/one.times" | median)"
+        "$(column_ratio 2 6 "$work/one.times" %.2f)" "$(field_median 6 "$work/one.times")"
     printf '1 GiB: crc16sum default / -j 1 %s; default / crc16 %s; medians %.3f s, %.3f s, crc16 %.3f s\n' \
-        "$(column 2 1 "$work/one.times")" "$(column 2 3 "$work/one.times")" \
-        "$(cut -d ' ' -f 2 "$work/one.times" | median)" "$(cut -d ' ' -f 1 "$work/one.times" | median)" "$(cut -d ' ' -f 3 "$work/one.times" | median)"
+        "$(column_ratio 2 1 "$work/one.times" %.2f)" "$(column_ratio 2 3 "$work/one.times" %.2f)" \
+        "$(field_median 2 "$work/one.times")" "$(field_median 1 "$work/one.times")" "$(field_median 3 "$work/one.times")"
     printf '1 GiB: crc16sum -j 1 / cat %s; -j 1 / cksum %s; default / cksum %s; medians cksum %.3f s, cat %.3f s\n' \
-        "$(column 1 5 "$work/one.times")" "$(column 1 4 "$work/one.times")" "$(column 2 4 "$work/one.times")" \
-        "$(cut -d ' ' -f 4 "$work/one.times" | median)" "$(cut -d ' ' -f 5 "$work/one.times" | median)"
+        "$(column_ratio 1 5 "$work/one.times" %.2f)" "$(column_ratio 1 4 "$work/one.times" %.2f)" "$(column_ratio 2 4 "$work/one.times" %.2f)" \
+        "$(field_median 4 "$work/one.times")" "$(field_median 5 "$work/one.times")"
     local i=1
     for what in "128 MiB less 4 KiB (below)" "128 MiB (at)" "512 MiB"; do
-        printf 'one file of %s: crc16sum default / -j 1 %s\n' "$what" "$(column $((i + 1)) "$i" "$work/near.times")"
+        printf 'one file of %s: crc16sum default / -j 1 %s\n' "$what" "$(column_ratio $((i + 1)) "$i" "$work/near.times" %.2f)"
         i=$((i + 2))
     done
     find "$work/small" -type f >"$work/list"
@@ -232,13 +235,12 @@ readers() {
         done
         echo "$row" >>"$work/readers.times"
     done
-    ratio() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$work/readers.times" >"$work/r"; spread "$work/r" %.2f; }
-    printf 'medians: two dd %.3f s, two cat %.3f s, cat %.3f s\n' "$(cut -d ' ' -f 1 "$work/readers.times" | median)" \
-        "$(cut -d ' ' -f 2 "$work/readers.times" | median)" "$(cut -d ' ' -f 3 "$work/readers.times" | median)"
+    printf 'medians: two dd %.3f s, two cat %.3f s, cat %.3f s\n' "$(field_median 1 "$work/readers.times")" \
+        "$(field_median 2 "$work/readers.times")" "$(field_median 3 "$work/readers.times")"
     local at=4
     for program in "$@"; do
         printf '%s: 1 GiB, default / two dd %s; 8 files, default / two cat %s; 1 GiB, -j 1 / cat %s\n' "$program" \
-            "$(ratio "$at" 1)" "$(ratio $((at + 1)) 2)" "$(ratio $((at + 2)) 3)"
+            "$(column_ratio "$at" 1 "$work/readers.times" %.2f)" "$(column_ratio $((at + 1)) 2 "$work/readers.times" %.2f)" "$(column_ratio $((at + 2)) 3 "$work/readers.times" %.2f)"
         at=$((at + 3))
     done
 }
@@ -259,9 +261,8 @@ reads() {
     for _ in $(seq "$rounds"); do
         echo "$(ms direct_reads) $(ms mapped)" >>"$work/pair"
     done
-    awk '{print $2 / $1}' "$work/pair" >"$work/r"
     printf '1 GiB in the page cache: direct reads median %.1f ms, mapped median %.1f ms; mapped / direct per round %s\n' \
-        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
+        "$(field_median 1 "$work/pair")" "$(field_median 2 "$work/pair")" "$(column_ratio 2 1 "$work/pair" %.3f)"
     if ! { sync && echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null; then
         echo "the page cache cannot be dropped here (not root, or not allowed): no figures from the disk"
         return
@@ -275,9 +276,8 @@ reads() {
         advised=$(ms direct_reads_advised)
         echo "$plain $advised" >>"$work/pair"
     done
-    awk '{print $2 / $1}' "$work/pair" >"$work/r"
     printf '1 GiB from the disk, caches dropped: direct reads median %.0f ms, with POSIX_FADV_SEQUENTIAL median %.0f ms; advised / not per round %s\n' \
-        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
+        "$(field_median 1 "$work/pair")" "$(field_median 2 "$work/pair")" "$(column_ratio 2 1 "$work/pair" %.3f)"
 }
 
 # frames BUILD_DIR: crc16sum --hex against xxd -r -p, interleaved rounds,
@@ -298,12 +298,10 @@ frames() {
         echo "$(one_run -i "$sum -a MODBUS --appended --hex --status < $work/frames.txt") $(one_run "xxd -r -p $work/frames.txt > /dev/null")" >>"$work/pair"
         echo "$(one_run "$sum -a MODBUS --hex < $work/line.txt > /dev/null") $(one_run "xxd -r -p $work/line.txt | $sum -a MODBUS > /dev/null")" >>"$work/pair2"
     done
-    awk '{print $1 / $2}' "$work/pair" >"$work/r"
     printf '100,000 hex frames, --appended: crc16sum median %.3f s, xxd -r -p median %.3f s; crc16sum / xxd per round %s\n' \
-        "$(cut -d ' ' -f 1 "$work/pair" | median)" "$(cut -d ' ' -f 2 "$work/pair" | median)" "$(spread "$work/r" %.3f)"
-    awk '{print $1 / $2}' "$work/pair2" >"$work/r"
+        "$(field_median 1 "$work/pair")" "$(field_median 2 "$work/pair")" "$(column_ratio 1 2 "$work/pair" %.3f)"
     printf 'a 64 MiB hex line: crc16sum --hex median %.3f s, xxd -r -p | crc16sum median %.3f s; ratio per round %s\n' \
-        "$(cut -d ' ' -f 1 "$work/pair2" | median)" "$(cut -d ' ' -f 2 "$work/pair2" | median)" "$(spread "$work/r" %.3f)"
+        "$(field_median 1 "$work/pair2")" "$(field_median 2 "$work/pair2")" "$(column_ratio 1 2 "$work/pair2" %.3f)"
 }
 
 # search BUILD_DIR: crc16sum --identify --search of a model outside the
@@ -346,9 +344,9 @@ search() {
         echo "$(one_run -N "$sum --identify --search --appended file1 file2 file3") $(one_run -N "env CRC16SUM_ENGINE=table $sum --identify --search --appended file1 file2 file3")" >>files.pair
     done
     printf 'eight frames of 8 to 64 bytes: median %.3f s, with the table forced %.3f s\n' \
-        "$(cut -d ' ' -f 1 frames.pair | median)" "$(cut -d ' ' -f 2 frames.pair | median)"
+        "$(field_median 1 frames.pair)" "$(field_median 2 frames.pair)"
     printf 'three files of 1 MiB: median %.2f s, with the table forced %.2f s\n' \
-        "$(cut -d ' ' -f 1 files.pair | median)" "$(cut -d ' ' -f 2 files.pair | median)"
+        "$(field_median 1 files.pair)" "$(field_median 2 files.pair)"
     "$sum" --debug file1 2>&1 >/dev/null | sed -n 's/^crc16sum: engine: /engine in use: /p'
     echo "one job, four samples: bytes in all, then microseconds for each polynomial and input order, by the engine in use and by the table"
     for length in 16 256 4096 65536; do
@@ -362,8 +360,8 @@ search() {
             echo "$(one_run -N "$sum -j 1 --identify --search list$length") $(one_run -N "env CRC16SUM_ENGINE=table $sum -j 1 --identify --search list$length")" >>sizes.pair
         done
         printf '%8d bytes: %8.2f us, table %8.2f us\n' $((4 * length + 10)) \
-            "$(cut -d ' ' -f 1 sizes.pair | median | awk '{print $1 * 1e6 / 65536}')" \
-            "$(cut -d ' ' -f 2 sizes.pair | median | awk '{print $1 * 1e6 / 65536}')"
+            "$(field_median 1 sizes.pair | awk '{print $1 * 1e6 / 65536}')" \
+            "$(field_median 2 sizes.pair | awk '{print $1 * 1e6 / 65536}')"
     done
     cd - >/dev/null
 }
@@ -432,17 +430,16 @@ SCRIPT
             "$(ns library_checksum/1048576) $(ns library_checksum_2_threads/1048576/iterations:1/manual_time 15)" \
             >>"$work/python.times"
     done
-    column() { awk -v a="$1" -v b="$2" '{print $a / $b}' "$work/python.times" >"$work/r"; spread "$work/r" %.3f; }
     echo "engine: $(PYTHONPATH=$1/python "$python_bin" -c 'import crc16; print(crc16.engine())'); $rounds rounds"
-    printf '1 MiB: crc16.crc / crc16_checksum from C %s; medians %.1f us and %.1f us\n' "$(column 1 6)" \
-        "$(cut -d ' ' -f 1 "$work/python.times" | median | awk '{print $1 / 1000}')" \
-        "$(cut -d ' ' -f 6 "$work/python.times" | median | awk '{print $1 / 1000}')"
+    printf '1 MiB: crc16.crc / crc16_checksum from C %s; medians %.1f us and %.1f us\n' "$(column_ratio 1 6 "$work/python.times" %.3f)" \
+        "$(field_median 1 "$work/python.times" | awk '{print $1 / 1000}')" \
+        "$(field_median 6 "$work/python.times" | awk '{print $1 / 1000}')"
     printf '16 bytes: crc16.crc by name / zlib.crc32 %s, by Model / zlib.crc32 %s; medians %.1f ns, %.1f ns, zlib.crc32 %.1f ns\n' \
-        "$(column 2 4)" "$(column 3 4)" "$(cut -d ' ' -f 2 "$work/python.times" | median)" \
-        "$(cut -d ' ' -f 3 "$work/python.times" | median)" "$(cut -d ' ' -f 4 "$work/python.times" | median)"
-    printf '2 threads, each 1 MiB x 64: Python / C library %s; medians %.1f ms and %.1f ms\n' "$(column 5 7)" \
-        "$(cut -d ' ' -f 5 "$work/python.times" | median | awk '{print $1 / 1e6}')" \
-        "$(cut -d ' ' -f 7 "$work/python.times" | median | awk '{print $1 / 1e6}')"
+        "$(column_ratio 2 4 "$work/python.times" %.3f)" "$(column_ratio 3 4 "$work/python.times" %.3f)" "$(field_median 2 "$work/python.times")" \
+        "$(field_median 3 "$work/python.times")" "$(field_median 4 "$work/python.times")"
+    printf '2 threads, each 1 MiB x 64: Python / C library %s; medians %.1f ms and %.1f ms\n' "$(column_ratio 5 7 "$work/python.times" %.3f)" \
+        "$(field_median 5 "$work/python.times" | awk '{print $1 / 1e6}')" \
+        "$(field_median 7 "$work/python.times" | awk '{print $1 / 1e6}')"
 }
 
 if [ "${1:-}" = python ]; then
